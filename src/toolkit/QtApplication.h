@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// QtApplication: the application object of the window (exceptions escaping a handler reach one
+// standard error dialog) and the Qt implementation of the core's GUI-thread services.
+#pragma once
+
+#include <QApplication>
+#include <QObject>
+
+#include "platform/Application.h"
+
+#include <atomic>
+#include <string>
+
+/// The program's application object. notify() is the one place where an exception escaping an
+/// event handler is caught; it is shown by ShowException().
+class TApplication : public QApplication
+{
+    Q_OBJECT
+public:
+    TApplication(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+    /// The standard error dialog: a critical message box with the exception's text (offscreen and in
+    /// tests the message is also written to standard error).
+    static void ShowException(const std::exception &e);
+};
+
+/// GUI-thread services on Qt: a synchronous call is a blocking queued invocation on a QObject that
+/// lives on the GUI thread; waiting processes Qt events.
+class TQtApplicationServices : public TApplicationServices
+{
+public:
+    /// Must be created on the GUI thread, after the QApplication.
+    TQtApplicationServices();
+    ~TQtApplicationServices() override;
+
+    void Synchronize(const std::function<void()> &step) override;
+    void ProcessMessages() override;
+    void WaitForMessages(int timeoutMs) override;
+    bool IsGuiThread() const override;
+    bool Terminated() const override;
+    void Terminate() override;
+    std::string Title() const override;
+    void SetTitle(const std::string &title) override;
+    TForm *MainForm() const override { return FMainForm; }
+    void SetMainForm(TForm *form) override { FMainForm = form; }
+
+private:
+    QObject FContext; // lives on the GUI thread; target of the queued invocations
+    std::atomic<bool> FTerminated{false};
+    TForm *FMainForm = nullptr;
+};
+
+/// Installs TQtApplicationServices for its lifetime; the plain default comes back after.
+class TQtApplicationScope
+{
+public:
+    TQtApplicationScope();
+    ~TQtApplicationScope();
+    TQtApplicationServices &Services() { return FServices; }
+
+private:
+    TQtApplicationServices FServices;
+};
+
+/// Text conversions at the boundary: our texts are UTF-8 bytes; file names that are not valid
+/// UTF-8 are shown with replacement characters but never changed on disk.
+inline QString ToQString(const std::string &s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+inline std::string FromQString(const QString &s)
+{
+    return s.toStdString();
+}
