@@ -215,8 +215,13 @@ TEST(TFilesList, KeysAndTheirRanges)
 
 TEST(TFileObject, PackedTimeAndDateTime)
 {
+#ifdef _WIN32
+    _putenv_s("TZ", "UTC");
+    _tzset();
+#else
     setenv("TZ", "UTC", 1);
     tzset();
+#endif
     TFilesList list;
     list.Add("f", "/dir", 10, 0, 981173106); // 2001-02-03 04:05:06
     const TFileObject &r = *list.Items(0);
