@@ -55,8 +55,10 @@ public:
     /// that vanish between listing and inspection are skipped.
     bool Next(TDirEntry &entry);
 
-private:
+    /// The system's side of an open folder (defined by each platform's implementation).
     struct TImpl;
+
+private:
     std::unique_ptr<TImpl> FImpl;
 };
 
