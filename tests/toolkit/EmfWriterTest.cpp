@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <set>
@@ -204,4 +205,27 @@ TEST(TEmfDevice, SaveToFileOverwritesAndReportsFailure)
     } catch (const std::runtime_error &e) {
         EXPECT_EQ(std::string(e.what()), "Datei " + impossible + " kann nicht erstellt werden");
     }
+}
+
+TEST(TEmfDevice, AnotherProgramReadsTheFile)
+{
+    // emf2svg (libemf2svg) is an independent EMF reader; it must find our shapes and our text.
+    QTemporaryDir dir;
+    const QString emf = dir.filePath(QStringLiteral("tmp.emf")), svg = dir.filePath(QStringLiteral("out.svg"));
+    {
+        QFile f(emf);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(WriteSample(QSize(400, 300)));
+    }
+    QProcess conv;
+    conv.start(QStringLiteral("emf2svg-conv"), {QStringLiteral("-i"), emf, QStringLiteral("-o"), svg});
+    ASSERT_TRUE(conv.waitForFinished(60000)) << "emf2svg-conv missing (scripts/deps.sh test installs it)";
+    ASSERT_EQ(conv.exitCode(), 0) << conv.readAllStandardError().toStdString();
+    QFile f(svg);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString out = QString::fromUtf8(f.readAll());
+    EXPECT_TRUE(out.contains(QStringLiteral("Größe"))) << out.left(2000).toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("{a}")));
+    EXPECT_GE(out.count(QStringLiteral("<path")) + out.count(QStringLiteral("<polygon")), 20);
+    EXPECT_TRUE(out.contains(QStringLiteral("<image"))) << "bitmap missing";
 }
