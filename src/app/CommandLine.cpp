@@ -391,12 +391,12 @@ std::string CheckPath(const std::string &path)
 
 int RunList(const TOptions &o)
 {
+    std::signal(SIGINT, OnInterrupt);
     for (const auto &path : o.Paths)
         if (std::string problem = CheckPath(path); !problem.empty()) {
             std::fprintf(stderr, "vorlant: %s\n", problem.c_str());
             return ExitFailure;
         }
-    std::signal(SIGINT, OnInterrupt);
     auto &app = Application();
     std::vector<TBlock> blocks;
     TProgress progress;

@@ -256,7 +256,20 @@ TEST(CommandLine, InterruptStopsPromptly)
         execl(VORLANT_EXE, VORLANT_EXE, "--list", tree.Root().c_str(), static_cast<char *>(nullptr));
         _exit(127);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    // Interrupt once the walk is under way: the program then holds a sub-folder of the tree open.
+    auto walking = [&] {
+        const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+        for (int fd = 3; fd < 64; ++fd) {
+            char target[4096];
+            const ssize_t n = readlink((fds + "/" + std::to_string(fd)).c_str(), target, sizeof target - 1);
+            if (n > 0 && std::string(target, static_cast<size_t>(n)).rfind(tree.Root() + "/d", 0) == 0)
+                return true;
+        }
+        return false;
+    };
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!walking() && std::chrono::steady_clock::now() < limit) {
+    }
     kill(pid, SIGINT);
     const auto start = std::chrono::steady_clock::now();
     int status = 0;
