@@ -179,7 +179,11 @@ std::string TVersionInfo::ResourceBytes() const
         std::u16string key = ToUtf16(KeyName(i));
         std::u16string text = ToUtf16(value);
         size_t k = key.size(), l = text.size();
-        size_t units = 3 + (k + 1) + (k % 2) + (l + 1) + 1 + (l % 2);
+        // The value ends on a 4-byte boundary and the length covers exactly that: one zero unit
+        // after a value of even length, none after an odd one. (Two more zero units after an odd
+        // value, counted in the length, make readers of the format reject the entry.)
+        size_t trailer = l % 2 ? 0 : 1;
+        size_t units = 3 + (k + 1) + (k % 2) + (l + 1) + trailer;
         strings.U16(static_cast<std::uint32_t>(2 * units));
         strings.U16(static_cast<std::uint32_t>(l + 1));
         strings.U16(1);
@@ -187,8 +191,7 @@ std::string TVersionInfo::ResourceBytes() const
         if (k % 2)
             strings.U16(0);
         strings.Text(text);
-        strings.U16(0);
-        if (l % 2)
+        if (trailer)
             strings.U16(0);
     }
     const auto stringsLength = static_cast<std::uint32_t>(strings.Data().size());
