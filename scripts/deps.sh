@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Vorlant needs to build, run and test (only what is missing).
-# Usage: scripts/deps.sh [build|test|bench]...   (default: build)
+# Usage: scripts/deps.sh [build|test|bench|package]...   (default: build)
 set -euo pipefail
 
 build=(cmake g++ make ninja-build pkg-config
        qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6sql6-sqlite libgl-dev)
 test=(googletest libgtest-dev libgmock-dev poppler-utils)
 bench=(libbenchmark-dev ncdu gdu findutils time)
+package=(dpkg-dev help2man appstream desktop-file-utils lintian)
 
 want=("${build[@]}")
 for what in "$@"; do
@@ -14,7 +15,8 @@ for what in "$@"; do
         build) ;;
         test) want+=("${test[@]}") ;;
         bench) want+=("${bench[@]}") ;;
-        *) echo "deps.sh: unknown set '$what' (build, test, bench)" >&2; exit 2 ;;
+        package) want+=("${package[@]}") ;;
+        *) echo "deps.sh: unknown set '$what' (build, test, bench, package)" >&2; exit 2 ;;
     esac
 done
 
