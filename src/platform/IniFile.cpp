@@ -13,12 +13,14 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
+/// Blanks, and a stray carriage return (a line ended by "\r" alone reads the same either way).
 std::string Trim(const std::string &s)
 {
+    auto blank = [](char c) { return IsBlank(c) || c == '\r'; };
     size_t b = 0, e = s.size();
-    while (b < e && IsBlank(s[b]))
+    while (b < e && blank(s[b]))
         ++b;
-    while (e > b && IsBlank(s[e - 1]))
+    while (e > b && blank(s[e - 1]))
         --e;
     return s.substr(b, e - b);
 }
@@ -191,7 +193,9 @@ void Set(std::string &text, const std::string &section, const std::string &ident
         ini.Append("[" + Trim(section) + "]");
         ini.Append(line);
     } else if (size_t v = FindValue(ini, h, name); v != ini.Lines.size()) {
-        ini.Lines[v] = line;
+        std::string spelled; // the line keeps the name as the file spells it
+        Classify(ini.Lines[v], spelled);
+        ini.Lines[v] = spelled + "=" + EncodeValue(value);
     } else {
         size_t end = SectionEnd(ini, h);
         size_t at = h + 1;

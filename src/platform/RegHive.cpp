@@ -298,7 +298,7 @@ void TRegHive::Parse(const std::string &input)
     while (start < text.size()) {
         size_t nl = text.find('\n', start);
         std::string line = text.substr(start, nl == std::string::npos ? std::string::npos : nl - start);
-        if (!line.empty() && line.back() == '\r')
+        while (!line.empty() && line.back() == '\r')
             line.pop_back();
         start = nl == std::string::npos ? text.size() : nl + 1;
         bool continued = !line.empty() && line.back() == '\\' && line.find('=') != std::string::npos
@@ -354,17 +354,23 @@ void TRegHive::Parse(const std::string &input)
 
 std::string TRegHive::Text() const
 {
+    // Kept lines go back as they came; one ending in "\" gets a blank so that it does not swallow
+    // the next line as a continuation.
+    auto raw = [](const std::string &line) { return line + (!line.empty() && line.back() == '\\' ? " \n" : "\n"); };
     std::string out = std::string(HiveSignature) + "\n\n";
+    // Lines that belong to no key of ours go first, where reading them again finds them the same.
+    for (const std::string &line : FForeign)
+        out += raw(line);
+    if (!FForeign.empty())
+        out += "\n";
     for (const TRegHiveKey &key : FKeys) {
         out += "[" + FRoot + (key.Path.empty() ? "" : "\\" + key.Path) + "]\n";
         for (const TRegValue &v : key.Values)
             out += FormatValue(v) + "\n";
         for (const std::string &line : key.Unparsed)
-            out += line + "\n";
+            out += raw(line);
         out += "\n";
     }
-    for (const std::string &line : FForeign)
-        out += line + "\n";
     return out;
 }
 
