@@ -522,14 +522,20 @@ void TWinRestorer::RestoreGeometry(TForm *form, STWhatSave what)
 // ---------------------------------------------------------------------------------------------
 // Component values
 
+TForm *TWinRestorer::ValueForm() const
+{
+    return FOwnerForm ? FOwnerForm : dynamic_cast<TForm *>(Owner());
+}
+
 TWinStateBridge *TWinRestorer::Bridge()
 {
     if (FBridge)
         return FBridge.get();
-    if (!FOwnerForm)
+    TForm *form = ValueForm();
+    if (!form)
         return nullptr;
     if (BridgeFactory())
-        FBridge = BridgeFactory()(*FOwnerForm);
+        FBridge = BridgeFactory()(*form);
     if (!FBridge)
         FBridge = std::make_unique<TWinStateBridge>();
     return FBridge.get();
@@ -540,7 +546,7 @@ void TWinRestorer::SaveComponents()
     if (!FOnSaveComponentValue || !EnsureOpen())
         return;
     try {
-        if (TForm *form = FOwnerForm) {
+        if (TForm *form = ValueForm()) {
             for (TComponent *c : Bridge()->ValueComponents(*form)) {
                 if (!c || (FAutoCheckBox && (c == FAutoCheckBox || FAutoCheckBox->SameControl(c))))
                     continue; // the start-up box's state lives in the start-up registration
@@ -560,7 +566,7 @@ void TWinRestorer::RestoreComponents()
         FBeforeRead(this);
     if (!FOnReadComponentValue)
         return;
-    if (TForm *form = FOwnerForm) {
+    if (TForm *form = ValueForm()) {
         for (TComponent *c : Bridge()->ValueComponents(*form)) {
             if (!c || (FAutoCheckBox && (c == FAutoCheckBox || FAutoCheckBox->SameControl(c))))
                 continue;

@@ -269,6 +269,9 @@ private:
     bool OpenRegistry();
     bool RegistryProbe(TWinRegistry &registry);
     void Hook();
+    /// The form whose components and window the store handles: the hooked owner form, or before
+    /// hooking the owner when it is a form (so the operations work on a store not yet loaded).
+    TForm *ValueForm() const;
     std::string AutostartTitle() const;
 
     TStoreCheckBox *FAutoCheckBox = nullptr;
