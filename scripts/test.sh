@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: a debug build and a build under
-# AddressSanitizer + UndefinedBehaviorSanitizer.
+# AddressSanitizer + UndefinedBehaviorSanitizer; then the Windows leg (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh build test
@@ -14,3 +14,7 @@ for preset in dev asan; do
     cmake --build --preset "$preset"
     ctest --preset "$preset"
 done
+echo "== mingw (Windows build under Wine)"
+start=$SECONDS
+scripts/test-windows.sh
+echo "== mingw leg took $((SECONDS - start)) s, installs included"

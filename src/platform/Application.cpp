@@ -139,7 +139,11 @@ void TPlainApplication::SetTitle(const std::string &title)
 
 std::uint32_t TickCount()
 {
+#ifdef _WIN32
+    return GetTickCount();
+#else
     using namespace std::chrono;
     static const auto start = steady_clock::now();
     return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now() - start).count());
+#endif
 }

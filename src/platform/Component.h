@@ -85,6 +85,10 @@ public:
     /// component this one asked to be told about (FreeNotification) is destroyed. The base passes
     /// the news on to every owned component.
     virtual void Notification(TComponent *component, TOperation operation);
+    /// Called by the form-description writer right before this component's stored properties are
+    /// written (a component may update them first). The base does nothing; it may raise, which
+    /// stops the writing.
+    virtual void WriteState() {}
     /// Asks to be told (Notification(component, opRemove)) when `component` is destroyed; the
     /// request is mutual, so neither keeps a dangling pointer to the other.
     void FreeNotification(TComponent *component);

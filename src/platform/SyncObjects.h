@@ -12,6 +12,8 @@ constexpr std::uint32_t WaitObject0 = 0;
 constexpr std::uint32_t WaitTimeout = 258;
 constexpr std::uint32_t WaitFailed = 0xFFFFFFFFu;
 constexpr std::uint32_t WaitInfinite = 0xFFFFFFFFu;
+/// The most objects one wait takes, as the system defines it.
+constexpr std::uint32_t MaxWaitObjects = 64;
 
 /// Creates an unnamed event; 0 when it cannot. A manual-reset event stays signalled until reset;
 /// an auto-reset one releases one wait and resets itself.
@@ -20,9 +22,11 @@ THandle CreateEventObject(bool manualReset, bool initialState);
 bool SetEventObject(THandle handle);
 /// Sets the object back to not signalled; false for an invalid handle.
 bool ResetEventObject(THandle handle);
-/// Releases the object; false for an invalid handle. Waits in progress on it fail.
+/// Releases the object; false for an invalid handle. Never close an object another thread waits on
+/// (the portable wait then fails; the kernel's keeps waiting).
 bool CloseHandleObject(THandle handle);
 /// Waits until one (waitAll false: the lowest signalled index is returned) or all (waitAll true:
-/// returns 0) of the objects are signalled, or `timeoutMs` pass (WaitTimeout). An empty or invalid
-/// handle list gives WaitFailed. Thread-safe.
+/// returns 0) of the objects are signalled, or `timeoutMs` pass (WaitTimeout). An empty list, more
+/// than MaxWaitObjects or an invalid handle gives WaitFailed; an object may be named twice.
+/// Thread-safe.
 std::uint32_t WaitForHandles(std::uint32_t count, const THandle *handles, bool waitAll, std::uint32_t timeoutMs);

@@ -64,7 +64,7 @@ bool CloseHandleObject(THandle handle)
 
 std::uint32_t WaitForHandles(std::uint32_t count, const THandle *handles, bool waitAll, std::uint32_t timeoutMs)
 {
-    if (count == 0 || !handles)
+    if (count == 0 || !handles || count > MaxWaitObjects)
         return WaitFailed;
     // Looks at the objects under the lock: a result, or nothing yet.
     auto look = [&]() -> std::optional<std::uint32_t> {

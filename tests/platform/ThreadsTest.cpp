@@ -6,7 +6,10 @@
 #include "platform/Threads.h"
 
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -66,6 +69,49 @@ TEST(SyncObjects, AutoResetReleasesOneWait)
     CloseHandleObject(e);
 }
 
+TEST(SyncObjects, AnObjectNamedTwiceAndTheLimit)
+{
+    THandle unset = CreateEventObject(true, false);
+    THandle set = CreateEventObject(true, true);
+    THandle twice[] = {unset, set, unset, set};
+    EXPECT_EQ(WaitForHandles(4, twice, false, 0), 1u);
+    EXPECT_EQ(WaitForHandles(4, twice, true, 0), WaitTimeout);
+    SetEventObject(unset);
+    EXPECT_EQ(WaitForHandles(4, twice, false, 0), 0u);
+    EXPECT_EQ(WaitForHandles(4, twice, true, 0), 0u);
+
+    std::vector<THandle> many(MaxWaitObjects + 1, set);
+    EXPECT_EQ(WaitForHandles(MaxWaitObjects, many.data(), false, 0), 0u);
+    EXPECT_EQ(WaitForHandles(MaxWaitObjects + 1, many.data(), false, 0), WaitFailed);
+    THandle withNull[] = {set, 0};
+    EXPECT_EQ(WaitForHandles(2, withNull, false, 0), WaitFailed);
+    EXPECT_FALSE(SetEventObject(0));
+    EXPECT_FALSE(CloseHandleObject(0));
+    CloseHandleObject(unset);
+    CloseHandleObject(set);
+}
+
+TEST(SyncObjects, WaitAllTakesEveryAutoResetEventAtOnce)
+{
+    THandle manual = CreateEventObject(true, false);
+    THandle autoReset = CreateEventObject(false, false);
+    THandle both[] = {manual, autoReset};
+    // Signalled from another thread while this one waits without a time-out.
+    std::thread setter([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        SetEventObject(autoReset);
+        SetEventObject(manual);
+    });
+    EXPECT_EQ(WaitForHandles(2, both, true, WaitInfinite), 0u);
+    setter.join();
+    EXPECT_EQ(WaitForHandles(1, &autoReset, false, 0), WaitTimeout); // taken by the wait-all
+    EXPECT_EQ(WaitForHandles(1, &manual, false, 0), 0u);
+    ASSERT_TRUE(ResetEventObject(manual));
+    EXPECT_EQ(WaitForHandles(2, both, false, 10), WaitTimeout);
+    CloseHandleObject(manual);
+    CloseHandleObject(autoReset);
+}
+
 TEST(TThread, WaitForServesSynchronousCalls)
 {
     TCaller worker(50);
@@ -119,8 +165,8 @@ TEST(TPlainApplication, SynchronizeReraisesInTheCaller)
 TEST(TickCount, AdvancesInMilliseconds)
 {
     std::uint32_t start = TickCount();
-    Application().WaitForMessages(30);
+    Application().WaitForMessages(60);
     std::uint32_t elapsed = TickCount() - start;
-    EXPECT_GE(elapsed, 25u);
+    EXPECT_GE(elapsed, 40u); // the system's tick may step by about 16 ms
     EXPECT_LT(elapsed, 5000u);
 }

@@ -253,8 +253,8 @@ TEST_F(WinRstor, RegistryProbeDeletesTestSubkeyAndFallsBackToCurrentUser)
     // HKEY_LOCAL_MACHINE cannot be written: the store moves to HKEY_CURRENT_USER with the same path.
     auto locked = std::make_shared<TRegistryStore>(TRegistryPlaces{Dir / "user", UnwritableFolder(Dir), Dir / "a"});
     TWinRestorer moved(nullptr, locked);
-    moved.SetFileName("Software\\Quenby Software\\Demo");
     moved.SetSaveTo(SRegistry);
+    moved.SetFileName("Software\\Quenby Software\\Demo");
     EXPECT_TRUE(moved.StoreOpen());
     EXPECT_FALSE(moved.StoreReadOnly());
     EXPECT_EQ(moved.Regkey(), rhkey_current_user);
@@ -274,8 +274,8 @@ TEST_F(WinRstor, RegistryWithNoWritableRootReadsThroughReadOnlyAccessor)
         auto places = TRegistryPlaces{Dir / "user", Dir / "plain-file/x", Dir / "a"};
         WriteText(Dir / "plain-file", "x"); // may fail as nobody; then the folder is missing, also unwritable
         TWinRestorer wr(nullptr, std::make_shared<TRegistryStore>(places));
-        wr.SetFileName("Software\\Quenby Software\\Demo");
         wr.SetSaveTo(SRegistry);
+        wr.SetFileName("Software\\Quenby Software\\Demo");
         wr.WriteString("Options", "Filecount", "7");
         return wr.StoreOpen() && wr.StoreReadOnly() && wr.Regkey() == rhkey_current_user && wr.Registry()->ReadOnly()
             && wr.ReadString("Options", "Filecount", "20") == "35";

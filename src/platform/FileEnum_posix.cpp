@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FileEnum.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+struct TFolderReader::TImpl {
+    DIR *Dir = nullptr;
+    dev_t Device = 0;
+    std::uint32_t Mask = faAnyFile;
+};
+
+namespace {
+
+// O_NOATIME keeps the walk read-only in effect; the kernel refuses it for folders we do not own,
+// so opening is retried without it.
+int OpenFolderAt(int parentFd, const char *name)
+{
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    int fd = openat(parentFd, name, flags | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = openat(parentFd, name, flags);
+    return fd;
+}
+
+std::uint32_t AttrOf(const struct stat &st, std::string_view name)
+{
+    std::uint32_t attr = 0;
+    if (S_ISDIR(st.st_mode))
+        attr |= faDirectory;
+    else if (S_ISLNK(st.st_mode))
+        attr |= faReparsePoint;
+    else if (S_ISREG(st.st_mode))
+        attr |= faArchive;
+    else
+        attr |= faSysFile;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        attr |= faReadOnly;
+    if (!name.empty() && name[0] == '.')
+        attr |= faHidden;
+    return attr;
+}
+
+bool Excluded(std::uint32_t attr, std::uint32_t mask)
+{
+    return (attr & (faHidden | faSysFile | faVolumeID | faDirectory) & ~mask) != 0;
+}
+
+} // namespace
+
+TFolderReader::TFolderReader(const std::string &path, std::uint32_t attrMask)
+    : FImpl(std::make_unique<TImpl>())
+{
+    FImpl->Mask = attrMask;
+    int fd = OpenFolderAt(AT_FDCWD, path.c_str());
+    if (fd < 0)
+        return;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !(FImpl->Dir = fdopendir(fd))) {
+        close(fd);
+        return;
+    }
+    FImpl->Device = st.st_dev;
+}
+
+TFolderReader::TFolderReader(const TFolderReader &parent, std::string_view name)
+    : FImpl(std::make_unique<TImpl>())
+{
+    FImpl->Mask = parent.FImpl->Mask;
+    FImpl->Device = parent.FImpl->Device;
+    if (!parent.FImpl->Dir)
+        return;
+    int fd = OpenFolderAt(dirfd(parent.FImpl->Dir), std::string(name).c_str());
+    if (fd < 0)
+        return;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || st.st_dev != FImpl->Device || !(FImpl->Dir = fdopendir(fd)))
+        close(fd);
+}
+
+TFolderReader::~TFolderReader()
+{
+    if (FImpl->Dir)
+        closedir(FImpl->Dir);
+}
+
+bool TFolderReader::Valid() const
+{
+    return FImpl->Dir != nullptr;
+}
+
+bool TFolderReader::Next(TDirEntry &entry)
+{
+    if (!FImpl->Dir)
+        return false;
+    const int fd = dirfd(FImpl->Dir);
+    for (;;) {
+        errno = 0;
+        const dirent *d = readdir(FImpl->Dir);
+        if (!d)
+            return false;
+        const char *name = d->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        entry.Name = name;
+        if (d->d_type == DT_DIR) {
+            // A folder needs no inspection here: it is opened (and checked) when the walk enters it.
+            entry.Folder = true;
+            entry.Attr = faDirectory | (name[0] == '.' ? faHidden : 0);
+            entry.Size = 0;
+            entry.ModTime = 0;
+        } else {
+            struct stat st {};
+            if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue; // vanished since it was listed, or not accessible
+            entry.Folder = S_ISDIR(st.st_mode);
+            entry.Attr = AttrOf(st, entry.Name);
+            entry.Size = entry.Folder ? 0 : static_cast<std::int64_t>(st.st_size);
+            entry.ModTime = entry.Folder ? 0 : static_cast<std::int64_t>(st.st_mtim.tv_sec);
+        }
+        if (Excluded(entry.Attr, FImpl->Mask))
+            continue;
+        return true;
+    }
+}
+
+bool FolderHasEntries(const std::string &path, std::uint32_t attrMask)
+{
+    TFolderReader reader(path, attrMask);
+    TDirEntry entry;
+    return reader.Valid() && reader.Next(entry);
+}
