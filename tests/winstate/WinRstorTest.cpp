@@ -424,7 +424,7 @@ TEST_F(WinRstor, ComponentTraversal)
     auto *box = new TTestBox(&form, "cbAuto");
     wr->SetAutoCheckBox(box);
     std::vector<std::string> asked;
-    wr->SetOnSaveComponentValue([&](TObject *sender, TComponent *c, std::string &section, std::string ident) {
+    wr->SetOnSaveComponentValue([&](TObject *sender, TComponent *, std::string &section, std::string ident) {
         EXPECT_EQ(sender, wr);
         EXPECT_EQ(section, "TForm1_Controls");
         asked.push_back(ident);
