@@ -250,7 +250,10 @@ bool TReport::PrepareReport(bool clearLastReport)
             }
             page.Items.push_back(std::move(item));
         } catch (const std::exception &e) {
-            FErrors << QString::fromUtf8(e.what());
+            // The same failure for every object (one file, written before each) is reported once.
+            const QString message = QString::fromUtf8(e.what());
+            if (!FErrors.contains(message))
+                FErrors << message;
         }
     }
     if (!FErrors.isEmpty()) {
