@@ -119,6 +119,7 @@ void TPreparedPage::Render(QPainter &painter, const QRectF &paperRect) const
         QFont font = item.Font;
         const qreal points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / 96;
         font.setPixelSize(static_cast<int>(std::lround(points * 2540 / 72)));
+        font.setStyleStrategy(QFont::PreferNoShaping); // no ligatures: texts extract as written
         painter.setFont(font);
         painter.setPen(item.Color);
         // Long texts wrap inside their frame rather than run off the page.
