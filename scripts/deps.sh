@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Vorlant needs to build, run and test (only what is missing).
-# Usage: scripts/deps.sh [build|test|bench|windows]...   (default: build)
+# Usage: scripts/deps.sh [build|test|bench|windows|package]...   (default: build)
 set -euo pipefail
 
 build=(cmake g++ make ninja-build pkg-config
        qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6sql6-sqlite libgl-dev)
-test=(googletest libgtest-dev libgmock-dev poppler-utils emf2svg)
+test=(googletest libgtest-dev libgmock-dev poppler-utils emf2svg binutils-mingw-w64-x86-64)
 bench=(libbenchmark-dev ncdu gdu findutils time)
 # The Windows cross-build of the core and its tests under Wine.
 windows=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine)
+# The Debian package and its checks.
+package=(dpkg-dev help2man appstream desktop-file-utils lintian)
 
 want=("${build[@]}")
 for what in "$@"; do
@@ -17,7 +19,8 @@ for what in "$@"; do
         test) want+=("${test[@]}") ;;
         bench) want+=("${bench[@]}") ;;
         windows) want+=("${windows[@]}") ;;
-        *) echo "deps.sh: unknown set '$what' (build, test, bench, windows)" >&2; exit 2 ;;
+        package) want+=("${package[@]}") ;;
+        *) echo "deps.sh: unknown set '$what' (build, test, bench, windows, package)" >&2; exit 2 ;;
     esac
 done
 

@@ -1,0 +1,240 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <gtest/gtest.h>
+
+#include "platform/DiskSpace.h"
+#include "project/VProject.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TTree
+{
+public:
+    TTree()
+    {
+        std::string pattern = (fs::temp_directory_path() / "backup-XXXXXX").string();
+        FRoot = mkdtemp(pattern.data());
+    }
+    ~TTree()
+    {
+        std::error_code ec;
+        for (auto &e : fs::recursive_directory_iterator(FRoot, ec))
+            fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(FRoot, ec);
+    }
+    std::string Path(const std::string &relative) const { return FRoot + "/" + relative; }
+    void Write(const std::string &relative, const std::string &text) const
+    {
+        fs::create_directories(fs::path(Path(relative)).parent_path());
+        std::ofstream(Path(relative), std::ios::binary | std::ios::trunc) << text;
+    }
+    std::string Read(const std::string &relative) const
+    {
+        std::ifstream in(Path(relative), std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    /// Every file below `relative`, as relative paths.
+    std::set<std::string> Files(const std::string &relative) const
+    {
+        std::set<std::string> files;
+        for (auto &e : fs::recursive_directory_iterator(Path(relative)))
+            if (e.is_regular_file())
+                files.insert(fs::relative(e.path(), Path(relative)).string());
+        return files;
+    }
+
+private:
+    std::string FRoot;
+};
+
+/// A project tree: sources, a sub-folder, a dot folder and a hidden file.
+void FillProject(const TTree &tree)
+{
+    tree.Write("work/tool/notes.txt", "notes");
+    tree.Write("work/tool/setup.ini", "[a]");
+    tree.Write("work/tool/main.cpp", "int main() {}");
+    tree.Write("work/tool/sub/data.ini", "[b]");
+    tree.Write("work/tool/.git/config.txt", "git");
+    tree.Write("work/tool/.hidden.txt", "hidden");
+}
+
+TBackup MakeBackup(const TTree &tree, const std::string &masks, int smart)
+{
+    TBackup backup;
+    TBackup::ForceFolder(tree.Path("backup/tool/Ver1"));
+    backup.SetTargetPath(tree.Path("backup/tool/Ver1"));
+    backup.SetSourcePath(tree.Path("work/tool/"));
+    backup.SetMasks(masks);
+    backup.Smart = smart;
+    backup.ManifestFile = tree.Path("backup/tool/.archive-state");
+    return backup;
+}
+
+TEST(TBackup, MasksSubfoldersAndDotFolders)
+{
+    struct TCase {
+        const char *Masks;
+        std::set<std::string> Copied;
+    } cases[] = {
+        {"*.txt; *.ini", {"notes.txt", "setup.ini", "sub/data.ini", ".hidden.txt"}},
+        {"", {"notes.txt", "setup.ini", "main.cpp", "sub/data.ini", ".hidden.txt"}},
+        {"*.CPP", {"main.cpp"}},
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Masks);
+        TTree tree;
+        FillProject(tree);
+        TBackup backup = MakeBackup(tree, c.Masks, 0);
+        backup.Execute();
+        EXPECT_EQ(tree.Files("backup/tool/Ver1"), c.Copied);
+        EXPECT_EQ(tree.Read("backup/tool/Ver1/sub/data.ini"), c.Copied.count("sub/data.ini") ? "[b]" : "");
+    }
+}
+
+TEST(TBackup, SmartBackupCopiesExactlyWhatChangedSinceTheLastOne)
+{
+    TTree tree;
+    FillProject(tree);
+    // Without smart backup a file matching two masks is copied once per mask.
+    TBackup all = MakeBackup(tree, "*.txt;notes.*", 0);
+    all.Execute();
+    EXPECT_EQ(all.FilesCopied(), 3);
+
+    // That backup cleared the archive state of what it copied; a smart one copies nothing more.
+    TBackup again = MakeBackup(tree, "*.txt;notes.*", 1);
+    again.Execute();
+    EXPECT_EQ(again.FilesCopied(), 0);
+
+    // A changed file, and one never backed up, are copied once, whichever masks match them.
+    tree.Write("work/tool/notes.txt", "notes, longer now");
+    TBackup smart = MakeBackup(tree, "*.txt;notes.*;*.ini", 1);
+    smart.Execute();
+    EXPECT_EQ(smart.FilesCopied(), 3); // notes.txt, setup.ini, sub/data.ini
+    EXPECT_EQ(tree.Read("backup/tool/Ver1/notes.txt"), "notes, longer now");
+
+    TBackup twice = MakeBackup(tree, "*.*", 1);
+    twice.Execute();
+    EXPECT_EQ(twice.FilesCopied(), 1); // main.cpp, never copied before
+    TBackup nothing = MakeBackup(tree, "*.*", 1);
+    nothing.Execute();
+    EXPECT_EQ(nothing.FilesCopied(), 0);
+}
+
+TEST(TBackup, ReadOnlyCopyIsOverwrittenAndTheSourceLosesReadOnly)
+{
+    TTree tree;
+    FillProject(tree);
+    TBackup first = MakeBackup(tree, "notes.txt", 0);
+    first.Execute();
+    fs::permissions(tree.Path("backup/tool/Ver1/notes.txt"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    tree.Write("work/tool/notes.txt", "second");
+    fs::permissions(tree.Path("work/tool/notes.txt"), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    TBackup second = MakeBackup(tree, "notes.txt", 0);
+    second.Execute();
+    EXPECT_EQ(tree.Read("backup/tool/Ver1/notes.txt"), "second");
+    EXPECT_NE(fs::status(tree.Path("backup/tool/Ver1/notes.txt")).permissions() & fs::perms::owner_write, fs::perms::none);
+    EXPECT_NE(fs::status(tree.Path("work/tool/notes.txt")).permissions() & fs::perms::owner_write, fs::perms::none);
+}
+
+TEST(TBackup, BackupInsideTheProjectIsNotWalkedInto)
+{
+    TTree tree;
+    tree.Write("proj/a.txt", "a");
+    tree.Write("proj/sub/b.txt", "b");
+    tree.Write("proj/proj/Ver0/old.txt", "an earlier backup");
+    TBackup backup;
+    TBackup::ForceFolder(tree.Path("proj/proj/Ver1"));
+    backup.SetTargetPath(tree.Path("proj/proj/Ver1"));
+    backup.SetSourcePath(tree.Path("proj"));
+    backup.SetMasks("*.txt");
+    backup.ExcludeFolder = tree.Path("proj/proj");
+    backup.Execute();
+    EXPECT_EQ(tree.Files("proj/proj/Ver1"), (std::set<std::string>{"a.txt", "sub/b.txt"}));
+
+    // Even without the exclusion the target itself is never a source.
+    TBackup plain;
+    TBackup::ForceFolder(tree.Path("proj/Ver2"));
+    plain.SetTargetPath(tree.Path("proj/Ver2"));
+    plain.SetSourcePath(tree.Path("proj"));
+    plain.SetMasks("a.txt");
+    plain.Execute();
+    EXPECT_EQ(tree.Files("proj/Ver2"), (std::set<std::string>{"a.txt", "proj/Ver1/a.txt"}));
+}
+
+std::string MessageOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const std::exception &e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+TEST(TBackup, FailuresAndTheirMessages)
+{
+    TTree tree;
+    FillProject(tree);
+    TBackup backup;
+    EXPECT_EQ(MessageOf([&] { backup.SetSourcePath(tree.Path("nowhere")); }), "Source path does not exist");
+    EXPECT_EQ(MessageOf([&] { backup.SetTargetPath(tree.Path("nowhere")); }), "Target path does not exist");
+    tree.Write("blocker", "a file where a folder should go");
+    EXPECT_NE(MessageOf([&] { TBackup::ForceFolder(tree.Path("blocker/sub")); }).find("Cannot create folder " + tree.Path("blocker/sub")),
+              std::string::npos);
+
+    // A target that cannot be written: the copy error names the file in lower case.
+    tree.Write("work/tool/Upper.TXT", "x");
+    TBackup blocked = MakeBackup(tree, "upper.txt", 0);
+    fs::create_directories(tree.Path("backup/tool/Ver1/Upper.TXT"));
+    EXPECT_EQ(MessageOf([&] { blocked.Execute(); }), "Error occured during backup of \"upper.txt\".\rBackup may not be complete");
+
+    // A file larger than the free space of the target's file system.
+    std::int64_t free = 0;
+    ASSERT_TRUE(FreeDiskSpace(tree.Path("backup"), free));
+    std::error_code ec;
+    tree.Write("work/tool/big.txt", "");
+    fs::resize_file(tree.Path("work/tool/big.txt"), static_cast<std::uintmax_t>(free) + (1ull << 30), ec);
+    if (ec)
+        GTEST_SKIP() << "cannot make a sparse file larger than the free space: " << ec.message();
+    TBackup full = MakeBackup(tree, "big.txt", 0);
+    std::string mountPoint = VolumeName(tree.Path("backup"));
+    EXPECT_EQ(MessageOf([&] { full.Execute(); }), "Drive " + mountPoint + ": is full, cannot copy big.txt");
+    EXPECT_FALSE(fs::exists(tree.Path("backup/tool/Ver1/big.txt")));
+}
+
+TEST(TBackup, VolumeNameIsTheMountPoint)
+{
+    EXPECT_EQ(VolumeName("/"), "/");
+    // /proc is a file system of its own on every Linux system.
+    EXPECT_EQ(VolumeName("/proc/self"), "/proc");
+    EXPECT_EQ(VolumeName("/proc/no/such/file"), "/proc");
+}
+
+TEST(TBackup, Masks)
+{
+    struct TCase {
+        const char *Name, *Mask;
+        bool Match;
+    } cases[] = {
+        {"a.txt", "*.txt", true}, {"A.TXT", "*.txt", true}, {"a.txt.bak", "*.txt", false}, {"noext", "*.*", true},
+        {"noext", "*.", true},    {"a.b", "*.", false},      {"ab.c", "?b.*", true},       {"b.c", "?b.*", false},
+        {"x", "", false},
+    };
+    for (const TCase &c : cases)
+        EXPECT_EQ(MatchesMask(c.Name, c.Mask), c.Match) << c.Name << " " << c.Mask;
+}
+
+} // namespace
