@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #ifdef _WIN32
 #include <io.h>
@@ -39,18 +40,13 @@ int Usage(const std::string &message)
     return 2;
 }
 
-/// A strict decimal count: digits only, within 0 .. 2^31 - 1.
-bool ParseCount(const char *text, int &count)
+/// A strict decimal count as --list takes it: digits only, at most 1000000000.
+bool ParseCount(const std::string &text, int &count)
 {
-    if (!*text || std::strlen(text) > 10)
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
         return false;
-    long long value = 0;
-    for (const char *p = text; *p; ++p) {
-        if (*p < '0' || *p > '9')
-            return false;
-        value = value * 10 + (*p - '0');
-    }
-    if (value > 2147483647LL)
+    const long long value = std::stoll(text);
+    if (value > 1000000000)
         return false;
     count = static_cast<int>(value);
     return true;
@@ -72,21 +68,31 @@ int RunReportCommand(int argc, char **argv)
     int count = 20, mode = rmGreatest;
     bool havePath = false;
     for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&]() -> const char * { return i + 1 < argc ? argv[++i] : nullptr; };
+        std::string arg = argv[i];
+        // Options take their value as the next argument or after "=" ("--count=5").
+        std::optional<std::string> inlineValue;
+        if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
+            inlineValue = arg.substr(arg.find('=') + 1);
+            arg.resize(arg.find('='));
+        }
+        auto value = [&]() -> std::optional<std::string> {
+            if (inlineValue)
+                return inlineValue;
+            if (i + 1 < argc)
+                return std::string(argv[++i]);
+            return std::nullopt;
+        };
         if (arg == "--report") {
-            const char *v = value();
-            if (!v)
+            const auto v = value();
+            if (!v || v->empty())
                 return Usage("--report needs a file name");
-            output = v;
+            output = *v;
         } else if (arg == "--count") {
-            const char *v = value();
-            if (!v || !ParseCount(v, count))
-                return Usage(std::string("--count needs a whole number from 0 to 2147483647") +
-                             (v ? std::string(", not '") + v + "'" : std::string()));
+            const auto v = value();
+            if (!v || !ParseCount(*v, count))
+                return Usage("--count needs a whole number from 0 to 1000000000, not '" + v.value_or("") + "'");
         } else if (arg == "--show") {
-            const char *v = value();
-            const std::string m = v ? v : "";
+            const std::string m = value().value_or("");
             if (m == "greatest")
                 mode = rmGreatest;
             else if (m == "oldest")
@@ -94,9 +100,9 @@ int RunReportCommand(int argc, char **argv)
             else if (m == "newest")
                 mode = rmNewest;
             else
-                return Usage("--show needs greatest, oldest or newest");
+                return Usage("--show takes greatest, oldest or newest, not '" + m + "'");
         } else if (arg.rfind("--", 0) == 0) {
-            return Usage("unknown option " + arg);
+            return Usage("unknown option '" + arg + "'");
         } else if (havePath) {
             return Usage("--report takes one PATH");
         } else {
