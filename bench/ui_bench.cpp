@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -27,6 +28,15 @@
 #include "ui/mainun.h"
 
 namespace {
+
+// CPU time of the calling thread in milliseconds: on a shared, loaded machine the wall-clock gaps
+// include time the thread waited for a core; its own CPU time shows the work it did.
+double ThreadCpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
 
 // N files in folders of 1000 (two levels), sizes and times spread pseudo-randomly; sparse files,
 // so the tree costs inodes, not space. A marker file makes later runs reuse it.
@@ -119,16 +129,20 @@ int main(int argc, char **argv)
     QElapsedTimer clock;
     clock.start();
     qint64 last = 0, maxGap = 0;
+    double lastCpu = 0, maxCpu = 0;
     std::vector<qint64> gaps;
     bool measuring = false;
     QTimer ticker;
     QObject::connect(&ticker, &QTimer::timeout, [&] {
         qint64 now = clock.elapsed();
+        double cpu = ThreadCpuMs();
         if (measuring) {
             gaps.push_back(now - last);
             maxGap = std::max(maxGap, now - last);
+            maxCpu = std::max(maxCpu, cpu - lastCpu);
         }
         last = now;
+        lastCpu = cpu;
     });
     ticker.start(1);
 
@@ -143,10 +157,11 @@ int main(int argc, char **argv)
     std::sort(gaps.begin(), gaps.end());
     const qint64 p99 = gaps.empty() ? 0 : gaps[gaps.size() * 99 / 100];
     TDiskThread *worker = form->Worker(0);
-    std::printf("scan of %llu files: %lld ms wall; GUI thread gaps: max %lld ms, 99th percentile %lld ms "
-                "(target: max <= 50 ms)\n",
-                static_cast<unsigned long long>(worker->FilesSoFar()), static_cast<long long>(scanMs),
-                static_cast<long long>(maxGap), static_cast<long long>(p99));
+    std::printf("scan of %llu files: %lld ms wall\n", static_cast<unsigned long long>(worker->FilesSoFar()),
+                static_cast<long long>(scanMs));
+    std::printf("GUI thread between two event-loop turns: wall max %lld ms, 99th percentile %lld ms; "
+                "own CPU work max %.1f ms (target: <= 50 ms)\n",
+                static_cast<long long>(maxGap), static_cast<long long>(p99), maxCpu);
 
     // Re-rank to each other mode and redraw, as the "Show: " list does.
     TChartform *view = form->ActiveChartform();
@@ -155,13 +170,16 @@ int main(int argc, char **argv)
         form->dxBarCombo1->SetItemIndex(mode);
         QElapsedTimer t;
         t.start();
+        const double cpu0 = ThreadCpuMs();
         form->resortTimerTimer();
         const qint64 rerank = t.elapsed();
         view->Chart1->repaint();
         const qint64 total = t.elapsed();
+        const double cpu = ThreadCpuMs() - cpu0;
         worst = std::max(worst, total);
-        std::printf("re-rank to mode %d: %lld ms (sort and refill %lld ms, redraw %lld ms)\n", mode,
-                    static_cast<long long>(total), static_cast<long long>(rerank), static_cast<long long>(total - rerank));
+        std::printf("re-rank to mode %d: %lld ms wall, %.0f ms CPU (sort and refill %lld ms, redraw %lld ms)\n", mode,
+                    static_cast<long long>(total), cpu, static_cast<long long>(rerank),
+                    static_cast<long long>(total - rerank));
     }
     std::printf("re-rank worst: %lld ms (target: <= 300 ms)\n", static_cast<long long>(worst));
     double load[1] = {0};
