@@ -217,7 +217,7 @@ TEST_F(WinRstor, IniInReadOnlyFolderReadsButNeverWrites)
     ::chmod(Ini().c_str(), 0644);
     ::chmod((Dir / "Tools").c_str(), 0555);
     const std::string before = ReadText(Ini());
-    EXPECT_TRUE(RunUnprivileged([&] {
+    EXPECT_UNPRIVILEGED(([&] {
         TWinRestorer wr(nullptr, Registry);
         wr.Loaded();
         bool opened = wr.OpenStore();
@@ -271,7 +271,7 @@ TEST_F(WinRstor, RegistryWithNoWritableRootReadsThroughReadOnlyAccessor)
     ::chmod((Dir / "user").c_str(), 0555);
     ::chmod((Dir / "user/HKEY_CURRENT_USER.reg").c_str(), 0644);
     const std::string before = ReadText(Dir / "user/HKEY_CURRENT_USER.reg");
-    EXPECT_TRUE(RunUnprivileged([&] {
+    EXPECT_UNPRIVILEGED(([&] {
         auto places = TRegistryPlaces{Dir / "user", Dir / "plain-file/x", Dir / "a"};
         WriteText(Dir / "plain-file", "x"); // may fail as nobody; then the folder is missing, also unwritable
         TWinRestorer wr(nullptr, std::make_shared<TRegistryStore>(places));
