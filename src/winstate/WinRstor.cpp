@@ -686,6 +686,7 @@ void TWinRestorer::Loaded()
         return;
     const std::string exe = Application().ExeName();
     const std::string iniName = ChangeFileExt(ExtractFileName(exe), ".INI");
+    const std::string stored = FFileName;
     switch (FSaveTo) {
     case SLocalDir:
         if (!exe.empty()) {
@@ -704,6 +705,9 @@ void TWinRestorer::Loaded()
             FFileName = std::string("Software") + WinRestorerCompany + "\\" + Application().Title();
         break;
     }
+    // A store opened on the stored name must not go on using that file.
+    if (FStoreOpen && FFileName != stored)
+        CloseStore();
     FGeometrySection = GeometrySectionName;
     Hook();
 }
