@@ -100,7 +100,7 @@ public:
     void CreateProject() const
     {
         TRun run = Run({"--add", "Project1:TProject", "--set", "Project1.ProjectPath=" + Path("work/tool"), "--set",
-                        "Project1.BackupPath=" + Path("backup"), "--save"});
+                        "Project1.BackupPath=" + Path("backup"), "--set", "Project1.BackupFiles=*.TXT; *.ini", "--save"});
         ASSERT_EQ(run.Exit, 0) << run.Err;
     }
 
@@ -194,6 +194,7 @@ TEST(Designer, VersionChangeAnsweredYesNoAndCancel)
         EXPECT_EQ(std::vector<std::string>(log.end() - static_cast<long>(c.LogTail.size()), log.end()), c.LogTail);
         EXPECT_EQ(fs::exists(s.Path("backup/tool/Ver0.01/notes.txt")), c.BackedUp);
         EXPECT_EQ(fs::exists(s.Path("backup/tool/Ver0.01/sub/data.ini")), c.BackedUp);
+        EXPECT_FALSE(fs::exists(s.Path("backup/tool/Ver0.01/main.cpp")));
         EXPECT_TRUE(fs::exists(s.Path("work/tool/Version.res")));
     }
 }
@@ -205,7 +206,7 @@ TEST(Designer, TerminalQuestionAndUnchangedVersion)
     // Asked on the terminal: the answer comes from standard input.
     TRun run = s.Run({"--set", "Project1.FileVersion=2", "--save", "--print"}, "maybe\nn\n");
     ASSERT_EQ(run.Exit, 0) << run.Err;
-    EXPECT_NE(run.Err.find("Create backup of version 0.01? [y]es/[n]o/[c]ancel: [y]es/[n]o/[c]ancel: "), std::string::npos)
+    EXPECT_NE(run.Err.find("Create backup of version 0.01? [y]es/[n]o/[c]ancel: Please answer y, n or c: "), std::string::npos)
         << run.Err;
     EXPECT_EQ(Printed(run.Out, "Project1.FileVersion"), "2");
     EXPECT_EQ(Printed(run.Out, "Project1.Build"), "1");
@@ -257,7 +258,7 @@ TEST(Designer, BadArgumentsChangeNothing)
 TEST(Designer, TheMainWindowsDescription)
 {
     TDesignSession s;
-    fs::copy_file(VFD_FILE, s.Path("Form1.vfd"));
+    fs::copy_file(VFD_FILE, s.Path("Form1.vfd"), fs::copy_options::overwrite_existing);
     TRun run = s.Run({"--print"});
     ASSERT_EQ(run.Exit, 0) << run.Err;
     EXPECT_EQ(Printed(run.Out, "Title"), "Vorlant");

@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Helpers of the window state store's tests: temporary folders, whole-file text, places no one may
+// write (not even root), and running a check as an unprivileged user.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+/// A fresh folder below the system's temporary folder, removed with everything in it.
+class TTempDir
+{
+public:
+    TTempDir()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vorlant-ws-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
+        FPath = pattern;
+        ::chmod(FPath.c_str(), 0755); // readable for the unprivileged checks
+    }
+    ~TTempDir()
+    {
+        std::error_code ec;
+        for (auto &entry : std::filesystem::recursive_directory_iterator(FPath, ec))
+            if (entry.is_directory(ec))
+                ::chmod(entry.path().c_str(), 0755);
+        std::filesystem::remove_all(FPath, ec);
+    }
+    TTempDir(const TTempDir &) = delete;
+    TTempDir &operator=(const TTempDir &) = delete;
+    const std::string &Path() const { return FPath; }
+    std::string operator/(const std::string &name) const { return FPath + "/" + name; }
+
+private:
+    std::string FPath;
+};
+
+inline std::string ReadText(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void WriteText(const std::string &path, const std::string &text)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+/// A folder path that no one can create or write, root included: it lies below a regular file.
+inline std::string UnwritableFolder(const TTempDir &dir)
+{
+    WriteText(dir / "plain-file", "x");
+    return dir / "plain-file/sub";
+}
+
+/// Runs `check` in a child process as the unprivileged user nobody (when we are root) or as
+/// ourselves, and returns whether it returned true. Use it for read-only folders, which do not
+/// stop root. Nothing the child does reaches this process's memory.
+inline bool RunUnprivileged(const std::function<bool()> &check)
+{
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        bool ok = false;
+        if (::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0))
+            ok = check();
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
