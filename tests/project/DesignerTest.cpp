@@ -177,16 +177,22 @@ TEST(Designer, VersionChangeAnsweredYesNoAndCancel)
         {"no", "1", "1", {": Version 1", ": Versionresource written - build 1."}, false},
         {"yes", "1", "1", {": Backup successfull", ": Version 1", ": Versionresource written - build 1."}, true},
         {"cancel", "0.01", "3", {": Version 0.01", ": Versionresource written - build 3."}, false},
+        {"auto", "1", "1", {": Backup successfull", ": Version 1", ": Versionresource written - build 1."}, true},
     };
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.Answer);
         TDesignSession s;
         s.CreateProject();
-        TRun run = s.Run({"--set", "Project1.FileVersion=V 1", "--answer", c.Answer, "--save", "--print"});
+        bool automatic = std::string(c.Answer) == "auto";
+        TRun run = automatic ? s.Run({"--set", "Project1.AutoBackup=True", "--set", "Project1.FileVersion=V 1", "--save", "--print"})
+                             : s.Run({"--set", "Project1.FileVersion=V 1", "--answer", c.Answer, "--save", "--print"});
         ASSERT_EQ(run.Exit, 0) << run.Err;
-        EXPECT_NE(run.Err.find("[Version number changed] Create backup of version 0.01? " + std::string(c.Answer)),
-                  std::string::npos)
-            << run.Err;
+        if (automatic)
+            EXPECT_EQ(run.Err.find("Create backup"), std::string::npos) << run.Err;
+        else
+            EXPECT_NE(run.Err.find("[Version number changed] Create backup of version 0.01? " + std::string(c.Answer)),
+                      std::string::npos)
+                << run.Err;
         EXPECT_EQ(Printed(run.Out, "Project1.FileVersion"), c.Version);
         EXPECT_EQ(Printed(run.Out, "Project1.Build"), c.Build);
         std::vector<std::string> log = LogOf(run.Out);
@@ -337,6 +343,31 @@ TEST(TProjectDesign, MasterProjectSharesTheGreaterBuild)
     EXPECT_EQ(p->MasterProject(), nullptr);
     p->SetMasterProject(p);
     EXPECT_EQ(p->MasterProject(), nullptr);
+}
+
+TEST(TProjectDesign, FailingBackupKeepsTheVersionAndResetsTheBuild)
+{
+    TTempRegistry registry;
+    std::string root = (fs::temp_directory_path() / ("blocked-" + std::to_string(getpid()))).string();
+    fs::create_directories(root + "/tool/");
+    std::ofstream(root + "/blocker") << "a file where the backup folder should go";
+    TDesignedForm form;
+    auto *p = new TProject(&form);
+    p->SetFileVersion("1"); // the initial value: no question
+    p->SetProjectPath(root + "/tool/");
+    EXPECT_EQ(p->VersionFolderName("1"), "tool/Ver1/") << "a trailing separator does not hide the folder name";
+    p->SetBackupPath(root + "/blocker");
+    p->SetAutoBackup(true);
+    p->SetBuild(17);
+    try {
+        p->SetFileVersion("2");
+        ADD_FAILURE() << "the backup did not fail";
+    } catch (const EProjectError &e) {
+        EXPECT_NE(std::string(e.what()).find("Cannot create folder " + root + "/blocker/tool/Ver1/"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(p->FileVersion(), "1");
+    EXPECT_EQ(p->Build(), 0);
+    fs::remove_all(root);
 }
 
 TEST(TProjectDesign, AssignCopiesInItsOrderAndRefusesOtherClasses)

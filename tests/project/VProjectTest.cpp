@@ -131,6 +131,12 @@ TEST(TProject, VersionTextsAndResourceFileNames)
     }
     EXPECT_EQ(CleanVersion("x"), "0.01");
 
+    const std::pair<const char *, bool> filled[] = {
+        {"Vorlant", true}, {"  x\t", true}, {" <x>", true}, {"<Private information>", false}, {" \t\r\n", false}, {"", false},
+    };
+    for (const auto &[text, expected] : filled)
+        EXPECT_EQ(TProject::IsFilled(text), expected) << '"' << text << '"';
+
     const std::pair<const char *, const char *> files[] = {
         {"Version.txt", "Version.res"}, {"Version", "Version.res"}, {"my.dir/Version", "my.dir/Version.res"},
         {"a.b.rc", "a.b.res"},
