@@ -4,5 +4,6 @@
 
 /// True when the arguments ask for the headless program rather than the window.
 bool IsCommandLine(int argc, char **argv);
-/// Runs the headless program; returns the exit code (0 success, 1 failure, 2 bad usage).
+/// Runs the headless program; returns the exit code (0 success, 1 failure, 2 bad usage, 130 when
+/// interrupted with Ctrl+C).
 int RunCommandLine(int argc, char **argv);

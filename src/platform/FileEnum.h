@@ -38,7 +38,7 @@ struct TDirEntry {
 class TFolderReader
 {
 public:
-    /// Opens the folder at `path`. `attrMask` works like the system's enumeration mask: entries
+    /// Opens the folder at `path` (a link given here is followed: it is what was asked for). `attrMask` works like the system's enumeration mask: entries
     /// carrying hidden, system, volume or directory bits that the mask lacks are left out
     /// (faAnyFile leaves nothing out). Valid() tells whether the folder could be opened.
     explicit TFolderReader(const std::string &path, std::uint32_t attrMask = faAnyFile);

@@ -18,9 +18,9 @@ namespace {
 
 // O_NOATIME keeps the walk read-only in effect; the kernel refuses it for folders we do not own,
 // so opening is retried without it.
-int OpenFolderAt(int parentFd, const char *name)
+int OpenFolderAt(int parentFd, const char *name, bool followLink)
 {
-    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
     int fd = openat(parentFd, name, flags | O_NOATIME);
     if (fd < 0 && errno == EPERM)
         fd = openat(parentFd, name, flags);
@@ -56,7 +56,7 @@ TFolderReader::TFolderReader(const std::string &path, std::uint32_t attrMask)
     : FImpl(std::make_unique<TImpl>())
 {
     FImpl->Mask = attrMask;
-    int fd = OpenFolderAt(AT_FDCWD, path.c_str());
+    int fd = OpenFolderAt(AT_FDCWD, path.c_str(), true); // the folder asked for may be a link
     if (fd < 0)
         return;
     struct stat st {};
@@ -74,7 +74,7 @@ TFolderReader::TFolderReader(const TFolderReader &parent, std::string_view name)
     FImpl->Device = parent.FImpl->Device;
     if (!parent.FImpl->Dir)
         return;
-    int fd = OpenFolderAt(dirfd(parent.FImpl->Dir), std::string(name).c_str());
+    int fd = OpenFolderAt(dirfd(parent.FImpl->Dir), std::string(name).c_str(), false);
     if (fd < 0)
         return;
     struct stat st {};
