@@ -78,9 +78,9 @@ public:
         }
     }
 
-    static int ParseAnswer(std::string text)
+    static int ParseAnswer(const std::string &answer)
     {
-        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        std::string text = LowerCase(answer);
         if (text == "y" || text == "yes")
             return mrYes;
         if (text == "n" || text == "no")
