@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: a debug build and a build under
-# AddressSanitizer + UndefinedBehaviorSanitizer; then the Windows leg (scripts/test-windows.sh).
+# AddressSanitizer + UndefinedBehaviorSanitizer; then the Debian package check (scripts/package.sh)
+# and the Windows leg (scripts/test-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh build test
@@ -14,6 +15,8 @@ for preset in dev asan; do
     cmake --build --preset "$preset"
     ctest --preset "$preset"
 done
+echo "== Debian package"
+scripts/package.sh dev
 echo "== mingw (Windows build under Wine)"
 start=$SECONDS
 scripts/test-windows.sh

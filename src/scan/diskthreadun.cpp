@@ -1,28 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "diskthreadun.h"
 
+#include "diskthreadun_walk.h"
 #include "filefunction.h"
 
+#include <algorithm>
 #include <exception>
+#include <thread>
 
-namespace {
-
-// The path of sub-folder `name` of `dir`, cleaned like every path the walk builds.
-std::string SubFolderPath(const std::string &dir, std::string_view name)
-{
-#ifdef _WIN32
-    std::string out = NormalizePathWindows(dir + "\\");
-    out += '\\';
-#else
-    std::string out = NormalizePathPosix(dir);
-    if (out.empty() || out.back() != '/')
-        out += '/';
-#endif
-    out += name;
-    return out;
-}
-
-} // namespace
 
 TDiskThread::TDiskThread(const std::string &drive, TBarSeries *series, int showCount, int mode, TNotifyEvent onDone)
     : FStopEvent(std::make_unique<TEvent>())
@@ -32,6 +17,7 @@ TDiskThread::TDiskThread(const std::string &drive, TBarSeries *series, int showC
     , FList(std::make_unique<TFilesList>())
     , FShowCount(showCount)
     , FMode(mode)
+    , FHelperThreads(static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)) - 1)
 {
     FList->SetSortMode(SortModeFor(mode));
 }
@@ -101,31 +87,13 @@ bool TDiskThread::PollStop()
 
 void TDiskThread::ScanFolder(const std::string &dir)
 {
-    if (PollStop())
-        return;
-    TFolderReader reader(dir, faAnyFile);
-    if (reader.Valid())
-        Walk(reader, dir);
-}
-
-void TDiskThread::Walk(TFolderReader &reader, const std::string &dir)
-{
-    const char *path = FList->InternText(dir);
-    FCurrentFolder.store(path, std::memory_order_release);
-    TDirEntry entry;
-    while (!Terminated() && !FStopEvent->Signalled() && reader.Next(entry)) {
-        if (entry.Folder) {
-            if (PollStop())
-                return;
-            TFolderReader child(reader, entry.Name);
-            if (child.Valid())
-                Walk(child, SubFolderPath(dir, entry.Name));
-            FCurrentFolder.store(path, std::memory_order_release);
-        } else {
-            FList->Append(entry.Name, path, entry.Size, entry.Attr, entry.ModTime);
-            FFilesSoFar.fetch_add(1, std::memory_order_relaxed);
-        }
-    }
+    TWalkControl control;
+    control.Stopped = [this] { return Terminated() || FStopEvent->Signalled(); };
+    control.PollStop = [this] { return PollStop(); };
+    control.FilesSoFar = &FFilesSoFar;
+    control.CurrentFolder = &FCurrentFolder;
+    control.Helpers = FHelperThreads;
+    WalkFolders(dir, *FList, control);
 }
 
 void TDiskThread::ClearSync()

@@ -5,10 +5,10 @@
 #include "Fllist.h"
 #include "NTObj.h"
 #include "platform/Component.h"
-#include "platform/FileEnum.h"
 #include "platform/Series.h"
 #include "platform/Threads.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -70,6 +70,11 @@ public:
     /// GUI thread, while !Running(): the ranked list (for tests and the command line).
     const TFilesList &List() const { return *FList; }
 
+    /// Threads that read folders ahead of the walk (default: one per further processor core, at
+    /// most 3). The records enter the list in the same order whatever the number. Before Resume.
+    int HelperThreads() const { return FHelperThreads; }
+    void SetHelperThreads(int count) { FHelperThreads = std::max(0, count); }
+
     std::string ClassName() const override { return "TDiskThread"; }
 
 protected:
@@ -77,7 +82,6 @@ protected:
 
 private:
     void ScanFolder(const std::string &dir);
-    void Walk(TFolderReader &reader, const std::string &dir);
     bool PollStop();
     void ClearSync();
     void AddPointSync();
@@ -95,6 +99,7 @@ private:
     std::unique_ptr<TFilesList> FList;
     int FShowCount;
     int FMode;
+    int FHelperThreads;
     std::atomic<bool> FAborted{false};
     std::atomic<std::uint64_t> FFilesSoFar{0};
     std::atomic<const char *> FCurrentFolder{nullptr};

@@ -2,6 +2,7 @@
 #include "WinRstor.h"
 
 #include "platform/Application.h"
+#include "platform/FormDescription.h"
 
 #include <algorithm>
 #include <climits>
@@ -822,4 +823,50 @@ void TWinRestorer::RevertComponents()
     if (!EnsureOpen() || !FOwnerForm)
         return;
     RestoreComponents();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Form descriptions
+
+void RegisterWinRestorer()
+{
+    if (FindComponentClass("TWinRestorer"))
+        return;
+    using W = TWinRestorer;
+    auto notEmpty = [](const std::string &(W::*get)() const) {
+        return std::function<bool(const W &)>([get](const W &w) { return !(w.*get)().empty(); });
+    };
+    TComponentClass &c
+        = RegisterComponentClass("TWinRestorer", "TComponent", [](TComponent *owner) { return new TWinRestorer(owner); });
+    c.AddReference<W, TStoreCheckBox>(
+        "AutoCheckBox", [](const W &w) { return w.AutoCheckBox(); }, [](W &w, TStoreCheckBox *b) { w.SetAutoCheckBox(b); },
+        [](const W &w) { return w.AutoCheckBox() != nullptr; });
+    c.AddString<W>(
+        "Autoparams", [](const W &w) { return w.Autoparams(); }, [](W &w, const std::string &v) { w.SetAutoparams(v); },
+        notEmpty(&W::Autoparams));
+    c.AddReference<W, TStoreCheckBox>(
+        "AutoAsServiceCheckbox", [](const W &w) { return w.AutoAsServiceCheckbox(); },
+        [](W &w, TStoreCheckBox *b) { w.SetAutoAsServiceCheckbox(b); },
+        [](const W &w) { return w.AutoAsServiceCheckbox() != nullptr; });
+    c.AddString<W>(
+        "CompanyName", [](const W &w) { return w.CompanyName(); }, [](W &w, const std::string &v) { w.SetCompanyName(v); },
+        notEmpty(&W::CompanyName));
+    c.AddEnum<W>(
+        "SaveTo", {"SWinDir", "SLocalDir", "SRegistry"}, [](const W &w) { return w.SaveTo(); },
+        [](W &w, TSaveTo v) { w.SetSaveTo(v); });
+    c.AddEnum<W>(
+        "Regkey",
+        {"rhkey_classes_root", "rhkey_current_user", "rhkey_local_machine", "rhkey_users", "rhkey_current_config",
+            "rhkey_dyn_data"},
+        [](const W &w) { return w.Regkey(); }, [](W &w, tregkeys v) { w.SetRegkey(v); });
+    c.AddString<W>(
+        "FileName", [](const W &w) { return w.FileName(); }, [](W &w, const std::string &v) { w.SetFileName(v); },
+        notEmpty(&W::FileName));
+    c.AddInteger<W>(
+        "WhatSave", [](const W &w) { return w.WhatSave().Bits(); },
+        [](W &w, std::int64_t v) { w.SetWhatSave(STWhatSave::FromBits(static_cast<std::uint8_t>(v))); },
+        [](const W &w) { return !(w.WhatSave() == STWhatSave::All()); }, 0, 7);
+    c.AddBoolean<W>(
+        "SetAutoDir", [](const W &w) { return w.SetAutoDir(); }, [](W &w, bool v) { w.SetSetAutoDir(v); },
+        [](const W &w) { return !w.SetAutoDir(); });
 }

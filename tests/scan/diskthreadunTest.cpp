@@ -3,6 +3,7 @@
 
 #include "TempTree.h"
 #include "platform/Application.h"
+#include "platform/FileEnum.h"
 #include "scan/diskthreadun.h"
 #include "scan/filefunction.h"
 
@@ -195,6 +196,38 @@ TEST(TDiskThread, AwkwardTreesAndLinks)
             link = run.Worker->ShownRecord(i);
     ASSERT_NE(link, nullptr);
     EXPECT_EQ(link->Attr() & faReparsePoint, faReparsePoint);
+}
+
+// Helper threads read folders ahead, yet records must enter the list in the order of the
+// single-threaded walk: with many equal keys, the full ranking shows any difference.
+TEST(TDiskThread, HelpersKeepTheOrderOfTheWalk)
+{
+    TTempTree tree;
+    int made = 0;
+    for (int a = 0; a < 6; ++a)
+        for (int b = 0; b < 6; ++b)
+            for (int f = 0; f < 15; ++f, ++made) {
+                const std::string folder = "a" + std::to_string(a) + (b % 2 ? "/b" + std::to_string(b) : "") +
+                                           (b > 3 ? "/deep/er" : "");
+                tree.File(folder + "/f" + std::to_string(made), made % 3, (made % 4) * Year);
+            }
+    auto ranking = [&](int helpers, int mode) {
+        TRun run(tree.Root(), 1000, rmGreatest);
+        run.Worker->SetHelperThreads(helpers);
+        run.Run();
+        if (mode != rmGreatest)
+            run.Worker->Rerank(1000, mode);
+        std::vector<std::string> order;
+        for (int i = 0; i < run.Worker->List().Count(); ++i)
+            order.push_back(run.Worker->List().Items(i)->Path() + "/" + run.Worker->List().Items(i)->Name());
+        return order;
+    };
+    for (int mode : {rmGreatest, rmOldest}) {
+        const auto single = ranking(0, mode);
+        ASSERT_EQ(single.size(), static_cast<size_t>(made));
+        for (int helpers : {1, 3})
+            EXPECT_EQ(ranking(helpers, mode), single) << helpers << " helpers, mode " << mode;
+    }
 }
 
 TEST(TDiskThread, UnreadableFolderIsSkipped)

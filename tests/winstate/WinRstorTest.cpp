@@ -2,6 +2,7 @@
 #include "WinstateTestSupport.h"
 
 #include "platform/Application.h"
+#include "platform/FormDescription.h"
 #include "winstate/WinRstor.h"
 
 namespace {
@@ -216,7 +217,7 @@ TEST_F(WinRstor, IniInReadOnlyFolderReadsButNeverWrites)
     ::chmod(Ini().c_str(), 0644);
     ::chmod((Dir / "Tools").c_str(), 0555);
     const std::string before = ReadText(Ini());
-    EXPECT_TRUE(RunUnprivileged([&] {
+    EXPECT_UNPRIVILEGED(([&] {
         TWinRestorer wr(nullptr, Registry);
         wr.Loaded();
         bool opened = wr.OpenStore();
@@ -270,7 +271,7 @@ TEST_F(WinRstor, RegistryWithNoWritableRootReadsThroughReadOnlyAccessor)
     ::chmod((Dir / "user").c_str(), 0555);
     ::chmod((Dir / "user/HKEY_CURRENT_USER.reg").c_str(), 0644);
     const std::string before = ReadText(Dir / "user/HKEY_CURRENT_USER.reg");
-    EXPECT_TRUE(RunUnprivileged([&] {
+    EXPECT_UNPRIVILEGED(([&] {
         auto places = TRegistryPlaces{Dir / "user", Dir / "plain-file/x", Dir / "a"};
         WriteText(Dir / "plain-file", "x"); // may fail as nobody; then the folder is missing, also unwritable
         TWinRestorer wr(nullptr, std::make_shared<TRegistryStore>(places));
@@ -424,7 +425,7 @@ TEST_F(WinRstor, ComponentTraversal)
     auto *box = new TTestBox(&form, "cbAuto");
     wr->SetAutoCheckBox(box);
     std::vector<std::string> asked;
-    wr->SetOnSaveComponentValue([&](TObject *sender, TComponent *c, std::string &section, std::string ident) {
+    wr->SetOnSaveComponentValue([&](TObject *sender, TComponent *, std::string &section, std::string ident) {
         EXPECT_EQ(sender, wr);
         EXPECT_EQ(section, "TForm1_Controls");
         asked.push_back(ident);
@@ -624,4 +625,32 @@ TEST_F(WinRstor, StoreWithoutFormStillWorksAndUnhooksWhenFreed)
     form.DoCreate(); // the form's own handler is back in place
     form.DoClose();
     EXPECT_EQ(own, 1);
+}
+
+TEST_F(WinRstor, FormDescriptionSetsStoredPropertiesBeforeLoaded)
+{
+    RegisterWinRestorer();
+    TRegistryStore::SetDefault(Registry); // the store a description creates uses the default registry
+    TTestForm form(nullptr);
+    ReadFormDescription(form, "object Form1: TForm1\n"
+                              "  object wr: TWinRestorer\n"
+                              "    SaveTo = SRegistry\n"
+                              "    Regkey = rhkey_current_user\n"
+                              "    WhatSave = 3\n"
+                              "    SetAutoDir = False\n"
+                              "  end\n"
+                              "end\n");
+    auto *wr = dynamic_cast<TWinRestorer *>(form.FindComponent("wr"));
+    ASSERT_NE(wr, nullptr);
+    EXPECT_EQ(wr->SaveTo(), SRegistry);
+    EXPECT_EQ(wr->Regkey(), rhkey_current_user);
+    EXPECT_EQ(wr->WhatSave(), (STWhatSave{TWhatSave::size, TWhatSave::location}));
+    EXPECT_FALSE(wr->SetAutoDir());
+    EXPECT_EQ(wr->FileName(), "Software\\Quenby Software\\Demo"); // Loaded ran
+    EXPECT_EQ(wr->OwnerForm(), &form);
+    std::string written = WriteFormDescription(form);
+    EXPECT_NE(written.find("SaveTo = SRegistry"), std::string::npos) << written;
+    EXPECT_NE(written.find("WhatSave = 3"), std::string::npos) << written;
+    EXPECT_EQ(written.find("Autoparams"), std::string::npos) << written;
+    TRegistryStore::SetDefault(nullptr);
 }
