@@ -6,6 +6,7 @@
 #include "platform/Forms.h"
 #include "project/MainformDescription.h"
 #include "project/VProject.h"
+#include "winstate/WinRstor.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +24,7 @@ public:
     TMainform()
         : TForm(nullptr)
     {
+        RegisterWinRestorer();
         RegisterProjectComponents();
     }
     std::string ClassName() const override { return "TVorlantMainform"; }
