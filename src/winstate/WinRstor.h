@@ -272,6 +272,13 @@ public:
 
 private:
     bool EnsureOpen() { return FStoreOpen || OpenStore(); }
+    /// A read through the open backend (`read` takes TIniFile & or TWinRegistry &): `def` when the
+    /// store cannot open; INI failures give `def`, registry failures pass on.
+    template <class T, class F>
+    T ReadValue(T def, F read);
+    /// A write through the open backend, skipped when the store is read-only or cannot open.
+    template <class F>
+    void WriteValue(F write);
     bool OpenRegistry();
     bool RegistryProbe(TWinRegistry &registry);
     void Hook();

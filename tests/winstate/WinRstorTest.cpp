@@ -179,8 +179,8 @@ TEST_F(WinRstor, StoreLocation)
         std::string stored;
         std::string expected;
     } cases[] = {
-        {SLocalDir, "/elsewhere/Other.ini", Dir / "Tools/App.INI"},
-        {SWinDir, "/elsewhere/Other.ini", Dir / "config/App.INI"},
+        {SLocalDir, Dir / "Other.ini", Dir / "Tools/App.INI"},
+        {SWinDir, Dir / "Other.ini", Dir / "config/App.INI"},
         {SRegistry, "", "Software\\Quenby Software\\Demo"},
         {SRegistry, "Software\\Mine", "Software\\Mine"},
     };
@@ -190,6 +190,10 @@ TEST_F(WinRstor, StoreLocation)
         wr.SetFileName(c.stored);
         wr.Loaded();
         EXPECT_EQ(wr.FileName(), c.expected);
+        if (c.saveTo != SRegistry) { // the first use opens the file Loaded chose
+            wr.WriteString("S", "v", "x");
+            EXPECT_EQ(TIniFile(c.expected).ReadString("S", "v", ""), "x");
+        }
         EXPECT_EQ(wr.GeometrySection(), "WindowsRestorer");
     }
     unsetenv("XDG_CONFIG_HOME");
