@@ -178,6 +178,7 @@ TEST(Designer, VersionChangeAnsweredYesNoAndCancel)
         {"yes", "1", "1", {": Backup successfull", ": Version 1", ": Versionresource written - build 1."}, true},
         {"cancel", "0.01", "3", {": Version 0.01", ": Versionresource written - build 3."}, false},
         {"auto", "1", "1", {": Backup successfull", ": Version 1", ": Versionresource written - build 1."}, true},
+        {"smart", "1", "1", {": Changed files backed up successfully", ": Version 1", ": Versionresource written - build 1."}, true},
     };
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.Answer);
@@ -185,12 +186,14 @@ TEST(Designer, VersionChangeAnsweredYesNoAndCancel)
         s.CreateProject();
         bool automatic = std::string(c.Answer) == "auto";
         TRun run = automatic ? s.Run({"--set", "Project1.AutoBackup=True", "--set", "Project1.FileVersion=V 1", "--save", "--print"})
-                             : s.Run({"--set", "Project1.FileVersion=V 1", "--answer", c.Answer, "--save", "--print"});
+                 : std::string(c.Answer) == "smart"
+                     ? s.Run({"--set", "Project1.SmartBackup=True", "--set", "Project1.FileVersion=V 1", "--answer", "yes", "--save", "--print"})
+                     : s.Run({"--set", "Project1.FileVersion=V 1", "--answer", c.Answer, "--save", "--print"});
         ASSERT_EQ(run.Exit, 0) << run.Err;
         if (automatic)
             EXPECT_EQ(run.Err.find("Create backup"), std::string::npos) << run.Err;
         else
-            EXPECT_NE(run.Err.find("[Version number changed] Create backup of version 0.01? " + std::string(c.Answer)),
+            EXPECT_NE(run.Err.find("[Version number changed] Create backup of version 0.01? "),
                       std::string::npos)
                 << run.Err;
         EXPECT_EQ(Printed(run.Out, "Project1.FileVersion"), c.Version);
@@ -368,6 +371,39 @@ TEST(TProjectDesign, FailingBackupKeepsTheVersionAndResetsTheBuild)
     EXPECT_EQ(p->FileVersion(), "1");
     EXPECT_EQ(p->Build(), 0);
     fs::remove_all(root);
+}
+
+TEST(TUserReg, ValuesLimitsAndFailures)
+{
+    TTempRegistry registry;
+    TUserReg reg;
+    EXPECT_FALSE(reg.IsOpen());
+    reg.OpenKey("\\SOFTWARE\\Test");
+    EXPECT_TRUE(reg.IsOpen());
+    reg.WriteInteger("Count", -21);
+    reg.WriteString("Text", "hello");
+    EXPECT_EQ(reg.ReadInteger("count", 5), -21) << "value names match without regard to case";
+    EXPECT_EQ(reg.ReadString("Text", "x"), "hello");
+    EXPECT_EQ(reg.ReadString("Missing", "fallback"), "fallback");
+    EXPECT_THROW(reg.ReadInteger("Text", 0), EConvertError);
+
+    auto message = [](const std::function<void()> &action) {
+        try {
+            action();
+        } catch (const std::exception &e) {
+            return std::string(e.what());
+        }
+        return std::string("(no error)");
+    };
+    EXPECT_EQ(message([&] { reg.WriteString("Long", std::string(300, 'x')); }).rfind("The registry text is longer than 299 characters", 0), 0u);
+    EXPECT_EQ(message([&] { reg.WriteInteger(std::string(300, 'n'), 1); }).rfind("The registry value name is longer than 299", 0), 0u);
+    // Data longer than the buffer, written by someone else, reads as the default.
+    TRegistryStore::Default()->WriteString(HKeyCurrentUser, "SOFTWARE\\Test", "Long", std::string(300, 'x'));
+    EXPECT_EQ(reg.ReadString("Long", "kept"), "kept");
+    EXPECT_EQ(message([&] { reg.OpenKey(std::string(100, 'k')); }).rfind("The registry key path is longer than 99", 0), 0u);
+    reg.CloseKey();
+    EXPECT_FALSE(reg.IsOpen());
+    EXPECT_EQ(message([&] { reg.WriteString("Text", "x"); }), "Error writing string to Registry");
 }
 
 TEST(TProjectDesign, AssignCopiesInItsOrderAndRefusesOtherClasses)
