@@ -7,6 +7,7 @@
 #include "platform/Forms.h"
 #include "platform/Registry.h"
 #include "project/VProject.h"
+#include "ProjectTestSupport.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -17,14 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadAll(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::string Quote(const std::string &text)
 {
@@ -40,25 +33,20 @@ struct TRun {
 };
 
 /// A temporary work folder with its own user registry hive (XDG_CONFIG_HOME) and a form file.
-class TDesignSession
+class TDesignSession : public TTempDir
 {
 public:
     TDesignSession()
+        : TTempDir("designer")
+        , FRoot(TTempDir::Path())
     {
-        std::string pattern = (fs::temp_directory_path() / "designer-XXXXXX").string();
-        FRoot = mkdtemp(pattern.data());
         fs::create_directories(FRoot + "/work/tool/sub");
         std::ofstream(FRoot + "/work/tool/notes.txt") << "notes";
         std::ofstream(FRoot + "/work/tool/sub/data.ini") << "[data]";
         std::ofstream(FRoot + "/work/tool/main.cpp") << "int main() {}";
         WriteForm("object Form1: TForm1\nend\n");
     }
-    ~TDesignSession()
-    {
-        std::error_code ec;
-        fs::remove_all(FRoot, ec);
-    }
-    std::string Path(const std::string &relative) const { return FRoot + "/" + relative; }
+    using TTempDir::Path;
     std::string Form() const { return ReadAll(Path("Form1.vfd")); }
     void WriteForm(const std::string &text) const { std::ofstream(Path("Form1.vfd"), std::ios::binary) << text; }
 
@@ -105,7 +93,7 @@ public:
     }
 
 private:
-    std::string FRoot;
+    const std::string FRoot;
 };
 
 /// The value of "Component.Property = value" in --print output.
@@ -304,20 +292,13 @@ class TTempRegistry
 public:
     TTempRegistry()
     {
-        std::string pattern = (fs::temp_directory_path() / "hive-XXXXXX").string();
-        FRoot = mkdtemp(pattern.data());
-        TRegistryPlaces places{FRoot + "/user", FRoot + "/machine", FRoot + "/autostart"};
+        TRegistryPlaces places{FHives.Path("user"), FHives.Path("machine"), FHives.Path("autostart")};
         TRegistryStore::SetDefault(std::make_shared<TRegistryStore>(places));
     }
-    ~TTempRegistry()
-    {
-        TRegistryStore::SetDefault(nullptr);
-        std::error_code ec;
-        fs::remove_all(FRoot, ec);
-    }
+    ~TTempRegistry() { TRegistryStore::SetDefault(nullptr); }
 
 private:
-    std::string FRoot;
+    TTempDir FHives{"hive"};
 };
 
 TEST(TProjectDesign, MasterProjectSharesTheGreaterBuild)

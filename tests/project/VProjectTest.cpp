@@ -6,6 +6,7 @@
 #include "platform/Forms.h"
 #include "project/MainformDescription.h"
 #include "project/VProject.h"
+#include "ProjectTestSupport.h"
 #include "winstate/WinRstor.h"
 
 #include <cstdio>
@@ -290,36 +291,6 @@ TEST(TVersionInfo, TablesAndLimits)
 }
 
 // ---- the resource of a component, read back by a third-party tool ----------------------------
-
-class TTempDir
-{
-public:
-    TTempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "vproject-XXXXXX").string();
-        FPath = mkdtemp(pattern.data());
-    }
-    ~TTempDir()
-    {
-        std::error_code ec;
-        fs::permissions(FPath, fs::perms::owner_all, fs::perm_options::add, ec);
-        for (auto &e : fs::recursive_directory_iterator(FPath, ec))
-            fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(FPath, ec);
-    }
-    const std::string &Path() const { return FPath; }
-
-private:
-    std::string FPath;
-};
-
-std::string ReadAll(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 TEST(TProject, VersionResourceOfTheComponentFlagsAndLogLine)
 {
