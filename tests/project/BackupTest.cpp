@@ -11,7 +11,6 @@
 #include <set>
 #include <sstream>
 #include <thread>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -37,7 +36,7 @@ public:
         std::set<std::string> files;
         for (auto &e : fs::recursive_directory_iterator(Path(relative)))
             if (e.is_regular_file())
-                files.insert(fs::relative(e.path(), Path(relative)).string());
+                files.insert(fs::relative(e.path(), Path(relative)).generic_string());
         return files;
     }
 };
@@ -201,10 +200,15 @@ TEST(TBackup, FailuresAndTheirMessages)
 
 TEST(TBackup, VolumeNameIsTheMountPoint)
 {
+#ifdef _WIN32
+    EXPECT_EQ(VolumeName("c:\\work\\no\\such\\file"), "C");
+    EXPECT_EQ(VolumeName("D:"), "D");
+#else
     EXPECT_EQ(VolumeName("/"), "/");
     // /proc is a file system of its own on every Linux system.
     EXPECT_EQ(VolumeName("/proc/self"), "/proc");
     EXPECT_EQ(VolumeName("/proc/no/such/file"), "/proc");
+#endif
 }
 
 TEST(TBackup, Masks)

@@ -332,7 +332,8 @@ TEST(TProjectDesign, MasterProjectSharesTheGreaterBuild)
 TEST(TProjectDesign, FailingBackupKeepsTheVersionAndResetsTheBuild)
 {
     TTempRegistry registry;
-    std::string root = (fs::temp_directory_path() / ("blocked-" + std::to_string(getpid()))).string();
+    TTempDir dir("blocked");
+    const std::string root = dir.Path();
     fs::create_directories(root + "/tool/");
     std::ofstream(root + "/blocker") << "a file where the backup folder should go";
     TDesignedForm form;
@@ -351,7 +352,6 @@ TEST(TProjectDesign, FailingBackupKeepsTheVersionAndResetsTheBuild)
     }
     EXPECT_EQ(p->FileVersion(), "1");
     EXPECT_EQ(p->Build(), 0);
-    fs::remove_all(root);
 }
 
 TEST(TUserReg, ValuesLimitsAndFailures)

@@ -6,7 +6,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
+
+#include "TempDir.h"
 
 /// A fresh folder below the system's temporary folder, removed with everything in it (read-only
 /// entries included) when the object goes.
@@ -15,8 +16,7 @@ class TTempDir
 public:
     explicit TTempDir(const std::string &prefix = "vproject")
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
-        FPath = mkdtemp(pattern.data());
+        FPath = NewTempDir(prefix + "-");
     }
     ~TTempDir()
     {

@@ -303,7 +303,7 @@ TEST(TProject, VersionResourceOfTheComponentFlagsAndLogLine)
     // executable's folder, so the test writes next to itself and cleans up.
     std::string resFile = TProject::ResolveFolder("") + "Version.res";
     EXPECT_EQ(TProject::ResolveFolder(dir.Path() + "/missing"), TProject::ResolveFolder(""));
-    EXPECT_EQ(TProject::ResolveFolder(dir.Path()), dir.Path() + "/");
+    EXPECT_EQ(TProject::ResolveFolder(dir.Path()), dir.Path() + static_cast<char>(fs::path::preferred_separator));
     p.WriteVersionResource();
     EXPECT_NE(p.Log().back().find(": Versionresource written - build 70."), std::string::npos);
     std::string bytes = ReadAll(resFile);
