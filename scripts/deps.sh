@@ -5,7 +5,8 @@ set -euo pipefail
 
 build=(cmake g++ make ninja-build pkg-config
        qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6sql6-sqlite libgl-dev)
-test=(googletest libgtest-dev libgmock-dev poppler-utils emf2svg binutils-mingw-w64-x86-64)
+test=(googletest libgtest-dev libgmock-dev poppler-utils emf2svg binutils-mingw-w64-x86-64
+      xvfb xauth xdotool x11-apps netpbm)
 bench=(libbenchmark-dev ncdu gdu findutils time)
 # The Windows cross-build of the core and its tests under Wine.
 windows=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine)

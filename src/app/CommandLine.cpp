@@ -43,6 +43,8 @@ const char *const Usage =
     "       vorlant --list [--count N] [--show greatest|oldest|newest] [--format text|csv|json] PATH...\n"
     "                               scan each PATH (a drive or any folder; the walk stays on its file\n"
     "                               system) and print the N + 1 files the chart shows, in chart order\n"
+    "       vorlant --report FILE.pdf|FILE.rtf [--count N] [--show greatest|oldest|newest] PATH\n"
+    "                               scan PATH and write the one-page drive report to FILE\n"
     "       vorlant --help | --version\n"
     "\n"
     "  --count N       N, the files count (default 20): N + 1 files are shown\n"

@@ -3,11 +3,14 @@
 #include "CommandLine.h"
 #ifdef VORLANT_HAS_GUI
 #include "WindowMain.h"
+#include "report/ReportCommand.h"
 #endif
 
 int main(int argc, char **argv)
 {
 #ifdef VORLANT_HAS_GUI
+    if (IsReportCommand(argc, argv))
+        return RunReportCommand(argc, argv);
     if (!IsCommandLine(argc, argv))
         return RunWindow(argc, argv);
 #endif

@@ -356,16 +356,21 @@ bool TIniFile::ReadBool(const std::string &section, const std::string &ident, bo
     return ReadInteger(section, ident, def ? 1 : 0) != 0;
 }
 
-void TIniFile::WriteString(const std::string &section, const std::string &ident, const std::string &value)
+void TIniFile::Update(const std::function<bool(std::string &text)> &change)
 {
     try {
-        UpdateFile(FFileName, [&](std::string &text) {
-            IniText::Set(text, section, ident, value);
-            return true;
-        });
+        UpdateFile(FFileName, change);
     } catch (const EFileWriteError &e) {
         throw EIniFileException(e.what());
     }
+}
+
+void TIniFile::WriteString(const std::string &section, const std::string &ident, const std::string &value)
+{
+    Update([&](std::string &text) {
+        IniText::Set(text, section, ident, value);
+        return true;
+    });
 }
 
 void TIniFile::WriteInteger(const std::string &section, const std::string &ident, int value)
@@ -418,18 +423,10 @@ std::vector<std::string> TIniFile::ReadSectionValues(const std::string &section)
 
 void TIniFile::EraseSection(const std::string &section)
 {
-    try {
-        UpdateFile(FFileName, [&](std::string &text) { return IniText::EraseSection(text, section); });
-    } catch (const EFileWriteError &e) {
-        throw EIniFileException(e.what());
-    }
+    Update([&](std::string &text) { return IniText::EraseSection(text, section); });
 }
 
 void TIniFile::DeleteKey(const std::string &section, const std::string &ident)
 {
-    try {
-        UpdateFile(FFileName, [&](std::string &text) { return IniText::DeleteKey(text, section, ident); });
-    } catch (const EFileWriteError &e) {
-        throw EIniFileException(e.what());
-    }
+    Update([&](std::string &text) { return IniText::DeleteKey(text, section, ident); });
 }

@@ -3,6 +3,7 @@
 // lines "name=value", names compared without case), our own reader and writer on every platform.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -67,6 +68,8 @@ public:
 
 private:
     std::string Load() const;
+    /// UpdateFile with its failure as EIniFileException.
+    void Update(const std::function<bool(std::string &text)> &change);
     std::string FFileName;
 };
 

@@ -23,6 +23,7 @@ QWidget *Captioned(const QString &caption, QWidget *control)
     control->setParent(box);
     layout->addWidget(control);
     box->setToolTip(caption.trimmed());
+    box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     return box;
 }
 

@@ -94,6 +94,7 @@ TChart::TChart(QWidget *parent)
     : QWidget(parent)
 {
     setMouseTracking(true);
+    setAttribute(Qt::WA_AlwaysShowToolTips); // hovering a bar informs even when the window is not active
     setAttribute(Qt::WA_OpaquePaintEvent);
     FSeries.SetOnChange([this] { SeriesChanged(); });
 }

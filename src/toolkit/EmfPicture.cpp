@@ -226,6 +226,9 @@ void TEmfPicture::Play(QPainter &painter, const QRectF &target) const
                 face += QChar(c);
             }
             QFont font(face);
+            // One glyph per character, as the record's advances assume: no ligatures, so a copied
+            // or extracted "file" stays "file".
+            font.setStyleStrategy(QFont::PreferNoShaping);
             const std::int32_t height = I32(o + 4);
             // negative: the character height; positive: the cell height, of which about 80 % is the em
             font.setPixelSize(std::max(1, height < 0 ? -height : height * 4 / 5));

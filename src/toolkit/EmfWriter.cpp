@@ -766,8 +766,9 @@ void TEmfPaintEngine::drawTextItem(const QPointF &p, const QTextItem &textItem)
     TRecord r(EMR_EXTTEXTOUTW);
     r.Rect(BoundsOf(box));
     r.U32(1); // GM_COMPATIBLE
-    r.F32(0);
-    r.F32(0);
+    const float toHundredthsMm = 2540.0f / 96 / TEmfDevice::Scale; // logical units -> 0.01 mm
+    r.F32(toHundredthsMm);
+    r.F32(toHundredthsMm);
     r.Point(ref);
     const auto chars = static_cast<std::uint32_t>(text.size());
     const std::uint32_t fixed = 76;

@@ -119,6 +119,7 @@ void TPreparedPage::Render(QPainter &painter, const QRectF &paperRect) const
         QFont font = item.Font;
         const qreal points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / 96;
         font.setPixelSize(static_cast<int>(std::lround(points * 2540 / 72)));
+        font.setStyleStrategy(QFont::PreferNoShaping); // no ligatures: texts extract as written
         painter.setFont(font);
         painter.setPen(item.Color);
         // Long texts wrap inside their frame rather than run off the page.
@@ -250,7 +251,10 @@ bool TReport::PrepareReport(bool clearLastReport)
             }
             page.Items.push_back(std::move(item));
         } catch (const std::exception &e) {
-            FErrors << QString::fromUtf8(e.what());
+            // The same failure for every object (one file, written before each) is reported once.
+            const QString message = QString::fromUtf8(e.what());
+            if (!FErrors.contains(message))
+                FErrors << message;
         }
     }
     if (!FErrors.isEmpty()) {

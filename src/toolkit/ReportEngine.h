@@ -179,7 +179,8 @@ public:
 
     /// Prepares the page: for each object in order the before-print event, then its expressions or
     /// its picture. Every error raised on the way (by a handler, an unknown name, a picture that
-    /// cannot be read) is collected; then, if there were any, the error report is shown and the
+    /// cannot be read) is collected, a message repeated by several objects once; then, if there
+    /// were any, the error report is shown and the
     /// result is false and nothing is prepared. `clearLastReport` drops the previous prepared page
     /// first (the only mode there is with one page).
     bool PrepareReport(bool clearLastReport = true);

@@ -2,6 +2,7 @@
 #include "ReportPreview.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -105,6 +106,7 @@ TReportPreview::TReportPreview(TReport &report, QWidget *parent)
     FPage = new TPageView(FReport, FScroll);
     FScroll->setWidget(FPage);
     layout->addWidget(FScroll, 1);
+    FScroll->viewport()->installEventFilter(this);
     resize(1000, 700);
     UpdatePageView();
 }
@@ -141,11 +143,13 @@ void TReportPreview::UpdatePageView()
     FPage->SetPixelsPerMm(PixelsPerMm());
 }
 
-void TReportPreview::resizeEvent(QResizeEvent *event)
+bool TReportPreview::eventFilter(QObject *watched, QEvent *event)
 {
-    QDialog::resizeEvent(event);
-    if (FZoom <= 0)
+    // The fitting zooms follow the room the page has, which the layout settles after the window's
+    // own resize.
+    if (watched == FScroll->viewport() && event->type() == QEvent::Resize && FZoom <= 0)
         UpdatePageView();
+    return QDialog::eventFilter(watched, event);
 }
 
 void TReportPreview::PrintClick()

@@ -34,7 +34,7 @@ public:
     void PageSetupClick();
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void ExportTo(const QString &filter, const QString &suffix, bool pdf);

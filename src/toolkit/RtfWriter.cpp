@@ -132,7 +132,7 @@ QByteArray RtfDocument(const TPreparedPage &page)
             QBuffer buffer(&pngData);
             buffer.open(QIODevice::WriteOnly);
             png.save(&buffer, "PNG");
-            rtf += "\\qc ";
+            rtf += "\\qc\\fs2 "; // a tiny font: the line is as high as the picture, no more
             if (!item->Emf.IsEmpty()) {
                 // picw/pich of a metafile are its size in 0.01 mm
                 rtf += "{\\*\\shppict{\\pict\\emfblip\\picw" + Number(std::lround(px.width() * 2540.0 / 96)) + "\\pich"

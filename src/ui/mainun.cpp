@@ -180,6 +180,8 @@ bool TVorlantMainform::event(QEvent *e)
 {
     if (e->type() == QEvent::WindowActivate)
         FormActivate();
+    else if (e->type() == QEvent::Show && FFirstActivate)
+        activateWindow(); // ask for it: a display without window manager never activates by itself
     return TQtForm<QMainWindow>::event(e);
 }
 

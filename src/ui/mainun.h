@@ -11,6 +11,7 @@
 #include "platform/Component.h"
 #include "toolkit/BarItems.h"
 #include "toolkit/QtForm.h"
+#include "toolkit/ReportEngine.h"
 
 #include <cstdint>
 #include <memory>
@@ -91,6 +92,14 @@ public:
     void dxBarEdit1KeyPress(char &key);
     /// "Print": the report of the active tab (defined with the report).
     void btnprintClick();
+
+    /// The drive report (report/mainun_report.cpp); its template is built at the first "Print".
+    TReport frxReport1;
+    /// Before each report object is printed: the active tab's chart goes to tmp.emf next to the
+    /// program and into "Picture1", its drive text into the variable "drive".
+    void frxReport1BeforePrint(TReportObject *sender);
+    /// The value of "drive" in the title: the active tab's drive text; other names stay untouched.
+    void frxReport1GetValue(const QString &varName, QVariant &value);
 
     /// Stops and frees every worker, frees every chart view, deletes every tab, empties the picked
     /// drives. Safe when nothing exists.

@@ -2,6 +2,7 @@
 #include "WinRstor.h"
 
 #include "platform/Application.h"
+#include "platform/FormDescription.h"
 
 #include <algorithm>
 #include <climits>
@@ -274,76 +275,60 @@ void TWinRestorer::CloseStore()
 // ---------------------------------------------------------------------------------------------
 // Typed operations
 
-std::string TWinRestorer::ReadString(const std::string &section, const std::string &ident, const std::string &def)
+template <class T, class F>
+T TWinRestorer::ReadValue(T def, F read)
 {
     if (!EnsureOpen())
         return def;
     if (FSaveTo != SRegistry) {
         try {
-            return FIniFile->ReadString(section, ident, def);
+            return read(*FIniFile);
         } catch (const std::exception &) {
-            return def;
+            return def; // INI reads never raise
         }
     }
-    return FRegistry->ReadString(section, ident, def);
+    return read(*FRegistry); // registry reads raise on a value of another type
+}
+
+template <class F>
+void TWinRestorer::WriteValue(F write)
+{
+    if (FStoreReadOnly || !EnsureOpen() || FStoreReadOnly) // opening may find the store read-only
+        return;
+    if (FSaveTo != SRegistry)
+        write(*FIniFile);
+    else
+        write(*FRegistry);
+}
+
+std::string TWinRestorer::ReadString(const std::string &section, const std::string &ident, const std::string &def)
+{
+    return ReadValue(def, [&](auto &backend) { return backend.ReadString(section, ident, def); });
 }
 
 int TWinRestorer::ReadInteger(const std::string &section, const std::string &ident, int def)
 {
-    if (!EnsureOpen())
-        return def;
-    if (FSaveTo != SRegistry) {
-        try {
-            return FIniFile->ReadInteger(section, ident, def);
-        } catch (const std::exception &) {
-            return def;
-        }
-    }
-    return FRegistry->ReadInteger(section, ident, def);
+    return ReadValue(def, [&](auto &backend) { return backend.ReadInteger(section, ident, def); });
 }
 
 bool TWinRestorer::ReadBool(const std::string &section, const std::string &ident, bool def)
 {
-    if (!EnsureOpen())
-        return def;
-    if (FSaveTo != SRegistry) {
-        try {
-            return FIniFile->ReadBool(section, ident, def);
-        } catch (const std::exception &) {
-            return def;
-        }
-    }
-    return FRegistry->ReadBool(section, ident, def);
+    return ReadValue(def, [&](auto &backend) { return backend.ReadBool(section, ident, def); });
 }
 
 void TWinRestorer::WriteString(const std::string &section, const std::string &ident, const std::string &value)
 {
-    if (FStoreReadOnly || !EnsureOpen() || FStoreReadOnly)
-        return;
-    if (FSaveTo != SRegistry)
-        FIniFile->WriteString(section, ident, value);
-    else
-        FRegistry->WriteString(section, ident, value);
+    WriteValue([&](auto &backend) { backend.WriteString(section, ident, value); });
 }
 
 void TWinRestorer::WriteInteger(const std::string &section, const std::string &ident, int value)
 {
-    if (FStoreReadOnly || !EnsureOpen() || FStoreReadOnly)
-        return;
-    if (FSaveTo != SRegistry)
-        FIniFile->WriteInteger(section, ident, value);
-    else
-        FRegistry->WriteInteger(section, ident, value);
+    WriteValue([&](auto &backend) { backend.WriteInteger(section, ident, value); });
 }
 
 void TWinRestorer::WriteBool(const std::string &section, const std::string &ident, bool value)
 {
-    if (FStoreReadOnly || !EnsureOpen() || FStoreReadOnly)
-        return;
-    if (FSaveTo != SRegistry)
-        FIniFile->WriteBool(section, ident, value);
-    else
-        FRegistry->WriteBool(section, ident, value);
+    WriteValue([&](auto &backend) { backend.WriteBool(section, ident, value); });
 }
 
 bool TWinRestorer::ValueExists(const std::string &section, const std::string &ident)
@@ -364,26 +349,12 @@ std::vector<std::string> TWinRestorer::ReadSections()
 
 std::vector<std::string> TWinRestorer::ReadSectionValues(const std::string &section)
 {
-    if (!EnsureOpen())
-        return {};
-    if (FSaveTo != SRegistry) {
-        try {
-            return FIniFile->ReadSectionValues(section);
-        } catch (const std::exception &) {
-            return {};
-        }
-    }
-    return FRegistry->ReadSectionValues(section);
+    return ReadValue(std::vector<std::string>(), [&](auto &backend) { return backend.ReadSectionValues(section); });
 }
 
 void TWinRestorer::EraseSection(const std::string &section)
 {
-    if (FStoreReadOnly || !EnsureOpen() || FStoreReadOnly)
-        return;
-    if (FSaveTo != SRegistry)
-        FIniFile->EraseSection(section);
-    else
-        FRegistry->EraseSection(section);
+    WriteValue([&](auto &backend) { backend.EraseSection(section); });
 }
 
 void TWinRestorer::Assign(const TPersistent &source)
@@ -715,6 +686,7 @@ void TWinRestorer::Loaded()
         return;
     const std::string exe = Application().ExeName();
     const std::string iniName = ChangeFileExt(ExtractFileName(exe), ".INI");
+    const std::string stored = FFileName;
     switch (FSaveTo) {
     case SLocalDir:
         if (!exe.empty()) {
@@ -733,6 +705,9 @@ void TWinRestorer::Loaded()
             FFileName = std::string("Software") + WinRestorerCompany + "\\" + Application().Title();
         break;
     }
+    // A store opened on the stored name must not go on using that file.
+    if (FStoreOpen && FFileName != stored)
+        CloseStore();
     FGeometrySection = GeometrySectionName;
     Hook();
 }
@@ -822,4 +797,50 @@ void TWinRestorer::RevertComponents()
     if (!EnsureOpen() || !FOwnerForm)
         return;
     RestoreComponents();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Form descriptions
+
+void RegisterWinRestorer()
+{
+    if (FindComponentClass("TWinRestorer"))
+        return;
+    using W = TWinRestorer;
+    auto notEmpty = [](const std::string &(W::*get)() const) {
+        return std::function<bool(const W &)>([get](const W &w) { return !(w.*get)().empty(); });
+    };
+    TComponentClass &c
+        = RegisterComponentClass("TWinRestorer", "TComponent", [](TComponent *owner) { return new TWinRestorer(owner); });
+    c.AddReference<W, TStoreCheckBox>(
+        "AutoCheckBox", [](const W &w) { return w.AutoCheckBox(); }, [](W &w, TStoreCheckBox *b) { w.SetAutoCheckBox(b); },
+        [](const W &w) { return w.AutoCheckBox() != nullptr; });
+    c.AddString<W>(
+        "Autoparams", [](const W &w) { return w.Autoparams(); }, [](W &w, const std::string &v) { w.SetAutoparams(v); },
+        notEmpty(&W::Autoparams));
+    c.AddReference<W, TStoreCheckBox>(
+        "AutoAsServiceCheckbox", [](const W &w) { return w.AutoAsServiceCheckbox(); },
+        [](W &w, TStoreCheckBox *b) { w.SetAutoAsServiceCheckbox(b); },
+        [](const W &w) { return w.AutoAsServiceCheckbox() != nullptr; });
+    c.AddString<W>(
+        "CompanyName", [](const W &w) { return w.CompanyName(); }, [](W &w, const std::string &v) { w.SetCompanyName(v); },
+        notEmpty(&W::CompanyName));
+    c.AddEnum<W>(
+        "SaveTo", {"SWinDir", "SLocalDir", "SRegistry"}, [](const W &w) { return w.SaveTo(); },
+        [](W &w, TSaveTo v) { w.SetSaveTo(v); });
+    c.AddEnum<W>(
+        "Regkey",
+        {"rhkey_classes_root", "rhkey_current_user", "rhkey_local_machine", "rhkey_users", "rhkey_current_config",
+            "rhkey_dyn_data"},
+        [](const W &w) { return w.Regkey(); }, [](W &w, tregkeys v) { w.SetRegkey(v); });
+    c.AddString<W>(
+        "FileName", [](const W &w) { return w.FileName(); }, [](W &w, const std::string &v) { w.SetFileName(v); },
+        notEmpty(&W::FileName));
+    c.AddInteger<W>(
+        "WhatSave", [](const W &w) { return w.WhatSave().Bits(); },
+        [](W &w, std::int64_t v) { w.SetWhatSave(STWhatSave::FromBits(static_cast<std::uint8_t>(v))); },
+        [](const W &w) { return !(w.WhatSave() == STWhatSave::All()); }, 0, 7);
+    c.AddBoolean<W>(
+        "SetAutoDir", [](const W &w) { return w.SetAutoDir(); }, [](W &w, bool v) { w.SetSetAutoDir(v); },
+        [](const W &w) { return !w.SetAutoDir(); });
 }

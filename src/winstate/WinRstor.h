@@ -147,6 +147,12 @@ public:
 using TWinStateBridgeFactory = std::function<std::unique_ptr<TWinStateBridge>(TForm &form)>;
 void SetWinStateBridgeFactory(TWinStateBridgeFactory factory);
 
+/// Registers the class "TWinRestorer" and its stored properties for form descriptions (once; later
+/// calls do nothing). Stored order: AutoCheckBox, Autoparams, AutoAsServiceCheckbox, CompanyName,
+/// SaveTo and Regkey (always stored), FileName, WhatSave (the set's byte 0..7, stored unless all
+/// three), SetAutoDir (stored when False). The events are assigned in code. GUI thread.
+void RegisterWinRestorer();
+
 /// The window state store. Owned by a form; GUI thread only.
 ///
 /// Where the data lives (set when the component is loaded): SLocalDir, the INI file next to the
@@ -266,6 +272,13 @@ public:
 
 private:
     bool EnsureOpen() { return FStoreOpen || OpenStore(); }
+    /// A read through the open backend (`read` takes TIniFile & or TWinRegistry &): `def` when the
+    /// store cannot open; INI failures give `def`, registry failures pass on.
+    template <class T, class F>
+    T ReadValue(T def, F read);
+    /// A write through the open backend, skipped when the store is read-only or cannot open.
+    template <class F>
+    void WriteValue(F write);
     bool OpenRegistry();
     bool RegistryProbe(TWinRegistry &registry);
     void Hook();

@@ -310,6 +310,8 @@ TEST(TReportPreview, OpensModalMaximisedAtPageWidthWithItsFourCommands)
             exports << a->text();
         EXPECT_EQ(exports, (QStringList{QStringLiteral("PDF file..."), QStringLiteral("RTF file...")}));
         EXPECT_NE(preview->findChild<QComboBox *>(QStringLiteral("cbZoom")), nullptr);
+        if (qEnvironmentVariableIsSet("VORLANT_DUMP"))
+            preview->grab().save(QStringLiteral("/tmp/preview.png"));
         const double wide = preview->PixelsPerMm();
         preview->SetZoom(1);
         EXPECT_NEAR(preview->PixelsPerMm(), 96 / 25.4, 1e-9);

@@ -98,7 +98,7 @@ TEST(TRegistryStore, UnwritableRootRefusesWritesButReads)
     seeded.WriteString(HKeyLocalMachine, "K", "v", "kept");
     ::chmod((dir / "machine").c_str(), 0555);
     const std::string before = ReadText(dir / "machine/HKEY_LOCAL_MACHINE.reg");
-    EXPECT_TRUE(RunUnprivileged([&] {
+    EXPECT_UNPRIVILEGED(([&] {
         TRegistryStore user(Places(dir));
         bool refused = false;
         try {

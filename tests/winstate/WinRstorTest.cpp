@@ -2,6 +2,7 @@
 #include "WinstateTestSupport.h"
 
 #include "platform/Application.h"
+#include "platform/FormDescription.h"
 #include "winstate/WinRstor.h"
 
 namespace {
@@ -178,8 +179,8 @@ TEST_F(WinRstor, StoreLocation)
         std::string stored;
         std::string expected;
     } cases[] = {
-        {SLocalDir, "/elsewhere/Other.ini", Dir / "Tools/App.INI"},
-        {SWinDir, "/elsewhere/Other.ini", Dir / "config/App.INI"},
+        {SLocalDir, Dir / "Other.ini", Dir / "Tools/App.INI"},
+        {SWinDir, Dir / "Other.ini", Dir / "config/App.INI"},
         {SRegistry, "", "Software\\Quenby Software\\Demo"},
         {SRegistry, "Software\\Mine", "Software\\Mine"},
     };
@@ -189,6 +190,10 @@ TEST_F(WinRstor, StoreLocation)
         wr.SetFileName(c.stored);
         wr.Loaded();
         EXPECT_EQ(wr.FileName(), c.expected);
+        if (c.saveTo != SRegistry) { // the first use opens the file Loaded chose
+            wr.WriteString("S", "v", "x");
+            EXPECT_EQ(TIniFile(c.expected).ReadString("S", "v", ""), "x");
+        }
         EXPECT_EQ(wr.GeometrySection(), "WindowsRestorer");
     }
     unsetenv("XDG_CONFIG_HOME");
@@ -216,7 +221,7 @@ TEST_F(WinRstor, IniInReadOnlyFolderReadsButNeverWrites)
     ::chmod(Ini().c_str(), 0644);
     ::chmod((Dir / "Tools").c_str(), 0555);
     const std::string before = ReadText(Ini());
-    EXPECT_TRUE(RunUnprivileged([&] {
+    EXPECT_UNPRIVILEGED(([&] {
         TWinRestorer wr(nullptr, Registry);
         wr.Loaded();
         bool opened = wr.OpenStore();
@@ -270,7 +275,7 @@ TEST_F(WinRstor, RegistryWithNoWritableRootReadsThroughReadOnlyAccessor)
     ::chmod((Dir / "user").c_str(), 0555);
     ::chmod((Dir / "user/HKEY_CURRENT_USER.reg").c_str(), 0644);
     const std::string before = ReadText(Dir / "user/HKEY_CURRENT_USER.reg");
-    EXPECT_TRUE(RunUnprivileged([&] {
+    EXPECT_UNPRIVILEGED(([&] {
         auto places = TRegistryPlaces{Dir / "user", Dir / "plain-file/x", Dir / "a"};
         WriteText(Dir / "plain-file", "x"); // may fail as nobody; then the folder is missing, also unwritable
         TWinRestorer wr(nullptr, std::make_shared<TRegistryStore>(places));
@@ -624,4 +629,32 @@ TEST_F(WinRstor, StoreWithoutFormStillWorksAndUnhooksWhenFreed)
     form.DoCreate(); // the form's own handler is back in place
     form.DoClose();
     EXPECT_EQ(own, 1);
+}
+
+TEST_F(WinRstor, FormDescriptionSetsStoredPropertiesBeforeLoaded)
+{
+    RegisterWinRestorer();
+    TRegistryStore::SetDefault(Registry); // the store a description creates uses the default registry
+    TTestForm form(nullptr);
+    ReadFormDescription(form, "object Form1: TForm1\n"
+                              "  object wr: TWinRestorer\n"
+                              "    SaveTo = SRegistry\n"
+                              "    Regkey = rhkey_current_user\n"
+                              "    WhatSave = 3\n"
+                              "    SetAutoDir = False\n"
+                              "  end\n"
+                              "end\n");
+    auto *wr = dynamic_cast<TWinRestorer *>(form.FindComponent("wr"));
+    ASSERT_NE(wr, nullptr);
+    EXPECT_EQ(wr->SaveTo(), SRegistry);
+    EXPECT_EQ(wr->Regkey(), rhkey_current_user);
+    EXPECT_EQ(wr->WhatSave(), (STWhatSave{TWhatSave::size, TWhatSave::location}));
+    EXPECT_FALSE(wr->SetAutoDir());
+    EXPECT_EQ(wr->FileName(), "Software\\Quenby Software\\Demo"); // Loaded ran
+    EXPECT_EQ(wr->OwnerForm(), &form);
+    std::string written = WriteFormDescription(form);
+    EXPECT_NE(written.find("SaveTo = SRegistry"), std::string::npos) << written;
+    EXPECT_NE(written.find("WhatSave = 3"), std::string::npos) << written;
+    EXPECT_EQ(written.find("Autoparams"), std::string::npos) << written;
+    TRegistryStore::SetDefault(nullptr);
 }

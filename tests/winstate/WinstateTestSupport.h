@@ -64,19 +64,34 @@ inline std::string UnwritableFolder(const TTempDir &dir)
     return dir / "plain-file/sub";
 }
 
+/// Outcome of RunUnprivileged.
+enum class TUnprivileged { upPassed, upFailed, upUnavailable };
+
 /// Runs `check` in a child process as the unprivileged user nobody (when we are root) or as
-/// ourselves, and returns whether it returned true. Use it for read-only folders, which do not
-/// stop root. Nothing the child does reaches this process's memory.
-inline bool RunUnprivileged(const std::function<bool()> &check)
+/// ourselves, and says whether it returned true. Use it for read-only folders, which do not stop
+/// root. Nothing the child does reaches this process's memory. upUnavailable: root could not drop
+/// its privileges here (the caller skips).
+inline TUnprivileged RunUnprivileged(const std::function<bool()> &check)
 {
     pid_t pid = ::fork();
     if (pid == 0) {
-        bool ok = false;
-        if (::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0))
-            ok = check();
-        ::_exit(ok ? 0 : 1);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(77);
+        ::_exit(check() ? 0 : 1);
     }
     int status = 0;
     ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (!WIFEXITED(status))
+        return TUnprivileged::upFailed;
+    int code = WEXITSTATUS(status);
+    return code == 0 ? TUnprivileged::upPassed : code == 77 ? TUnprivileged::upUnavailable : TUnprivileged::upFailed;
 }
+
+/// Runs `check` unprivileged as a test step: skips the test when privileges cannot be dropped.
+#define EXPECT_UNPRIVILEGED(check)                                                                                    \
+    do {                                                                                                               \
+        TUnprivileged outcome_ = RunUnprivileged(check);                                                               \
+        if (outcome_ == TUnprivileged::upUnavailable)                                                                  \
+            GTEST_SKIP() << "cannot run as an unprivileged user here";                                                 \
+        EXPECT_EQ(outcome_, TUnprivileged::upPassed);                                                                  \
+    } while (false)
