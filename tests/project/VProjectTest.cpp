@@ -6,6 +6,7 @@
 #include "platform/Forms.h"
 #include "project/MainformDescription.h"
 #include "project/VProject.h"
+#include "winstate/WinRstor.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +24,7 @@ public:
     TMainform()
         : TForm(nullptr)
     {
+        RegisterWinRestorer();
         RegisterProjectComponents();
     }
     std::string ClassName() const override { return "TVorlantMainform"; }
@@ -130,6 +132,12 @@ TEST(TProject, VersionTextsAndResourceFileNames)
             EXPECT_EQ(p.Beta(), c.Beta == 1);
     }
     EXPECT_EQ(CleanVersion("x"), "0.01");
+
+    const std::pair<const char *, bool> filled[] = {
+        {"Vorlant", true}, {"  x\t", true}, {" <x>", true}, {"<Private information>", false}, {" \t\r\n", false}, {"", false},
+    };
+    for (const auto &[text, expected] : filled)
+        EXPECT_EQ(TProject::IsFilled(text), expected) << '"' << text << '"';
 
     const std::pair<const char *, const char *> files[] = {
         {"Version.txt", "Version.res"}, {"Version", "Version.res"}, {"my.dir/Version", "my.dir/Version.res"},
