@@ -172,7 +172,7 @@ void TBackup::WalkFolder(const std::string &folder, TManifest &manifest)
     for (const std::string &name : subfolders) {
         std::string sub = folder + name;
         // The backup being written (and the folder of all backups) never becomes its own source.
-        if (fs::equivalent(sub, FTargetPath, ec) || (!ExcludeFolder.empty() && fs::equivalent(sub, ExcludeFolder, ec)))
+        if (SameFileObject(sub, FTargetPath) || (!ExcludeFolder.empty() && SameFileObject(sub, ExcludeFolder)))
             continue;
         WalkFolder(IncludeTrailingSeparator(sub), manifest);
     }
@@ -208,7 +208,7 @@ void TBackup::CopyMatching(const std::string &folder, const std::string &mask, b
         bool hidden = name[0] == '.';
         if ((hidden && !(Attributes & faBackupHidden)) || !MatchesMask(name, mask))
             continue;
-        if (!ManifestFile.empty() && fs::equivalent(folder + name, ManifestFile, ec))
+        if (!ManifestFile.empty() && SameFileObject(folder + name, ManifestFile))
             continue;
         names.push_back(name);
     }

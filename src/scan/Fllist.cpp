@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Fllist.h"
 
+#include "platform/FileEnum.h"
+
 #include <algorithm>
 #include <cstring>
 #include <ctime>
@@ -15,16 +17,6 @@
 namespace {
 
 constexpr std::int64_t StampLimit = (std::int64_t(1) << 39) - 1;
-
-bool LocalTime(std::int64_t seconds, std::tm &out)
-{
-    const std::time_t t = static_cast<std::time_t>(seconds);
-#ifdef _WIN32
-    return localtime_s(&out, &t) == 0;
-#else
-    return localtime_r(&t, &out) != nullptr;
-#endif
-}
 
 // Days from 1970-01-01 to the civil date y-m-d (proleptic Gregorian).
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d)
@@ -101,7 +93,7 @@ void QuickSortItems(T *items, std::ptrdiff_t l, std::ptrdiff_t r, Cmp cmp)
 std::int32_t TFileObject::Time() const
 {
     std::tm tm{};
-    if (!LocalTime(TimeStamp(), tm) || tm.tm_year < 80)
+    if (!LocalFileTime(TimeStamp(), tm) || tm.tm_year < 80)
         return 0x00210000; // 1980-01-01 00:00:00
     if (tm.tm_year > 207)
         return static_cast<std::int32_t>(0xFF9FBF7Du); // 2107-12-31 23:59:58
@@ -122,7 +114,7 @@ double TFileObject::DateTime() const
 double UnixToDateTime(std::int64_t seconds)
 {
     std::tm tm{};
-    if (!LocalTime(seconds, tm))
+    if (!LocalFileTime(seconds, tm))
         return static_cast<double>(seconds) / 86400.0 + 25569.0;
     const std::int64_t days = DaysFromCivil(std::int64_t(tm.tm_year) + 1900, static_cast<unsigned>(tm.tm_mon + 1),
                                             static_cast<unsigned>(tm.tm_mday));

@@ -37,9 +37,10 @@ public:
     /// Last-write time in seconds since 1970-01-01 UTC, full range (about +/- 17,000 years are held;
     /// stamps beyond are held at that limit). Rankings by time use this.
     std::int64_t TimeStamp() const { return static_cast<std::int64_t>(FStampAttr) >> 24; }
-    /// Last-write time in local time, packed as a DOS date-time (bits 25-31 year - 1980, 21-24
-    /// month, 16-20 day, 11-15 hour, 5-10 minute, 0-4 seconds / 2). Stamps the format cannot hold
-    /// read as its first (1980-01-01) or last (2107-12-31 23:59:58) instant.
+    /// Last-write time in local time (as the system converts it: LocalFileTime in
+    /// platform/FileEnum.h), packed as a DOS date-time (bits 25-31 year - 1980, 21-24 month, 16-20
+    /// day, 11-15 hour, 5-10 minute, 0-4 seconds / 2). Stamps the format cannot hold read as its
+    /// first (1980-01-01) or last (2107-12-31 23:59:58) instant.
     std::int32_t Time() const;
     /// Last-write time in local time as days since 30 December 1899, the time of day as the fraction
     /// (full range).

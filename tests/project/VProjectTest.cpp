@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include "TempDir.h"
+
 #include "platform/Application.h"
 #include "platform/FormDescription.h"
 #include "platform/Forms.h"
@@ -296,8 +298,7 @@ class TTempDir
 public:
     TTempDir()
     {
-        std::string pattern = (fs::temp_directory_path() / "vproject-XXXXXX").string();
-        FPath = mkdtemp(pattern.data());
+        FPath = NewTempDir("vproject-");
     }
     ~TTempDir()
     {
@@ -332,7 +333,7 @@ TEST(TProject, VersionResourceOfTheComponentFlagsAndLogLine)
     // executable's folder, so the test writes next to itself and cleans up.
     std::string resFile = TProject::ResolveFolder("") + "Version.res";
     EXPECT_EQ(TProject::ResolveFolder(dir.Path() + "/missing"), TProject::ResolveFolder(""));
-    EXPECT_EQ(TProject::ResolveFolder(dir.Path()), dir.Path() + "/");
+    EXPECT_EQ(TProject::ResolveFolder(dir.Path()), dir.Path() + static_cast<char>(fs::path::preferred_separator));
     p.WriteVersionResource();
     EXPECT_NE(p.Log().back().find(": Versionresource written - build 70."), std::string::npos);
     std::string bytes = ReadAll(resFile);
