@@ -280,9 +280,10 @@ TEST(TFilesList, BulkRankingEqualsInsertionThenQuickSort)
         const int n = 1 + static_cast<int>(random() % 2500);
         const int keyRange = 1 + static_cast<int>(random() % 40); // many equal keys
         TLiteralList literal(mode);
-        TFilesList bulk, oneByOne;
+        TFilesList bulk, oneByOne, rankedBySort;
         bulk.SetSortMode(static_cast<std::uint8_t>(mode));
         oneByOne.SetSortMode(static_cast<std::uint8_t>(mode));
+        rankedBySort.SetSortMode(static_cast<std::uint8_t>(mode));
         for (int id = 0; id < n; ++id) {
             TLiteralRecord r;
             r.Size = static_cast<std::int64_t>(random() % keyRange) - keyRange / 4;
@@ -292,6 +293,7 @@ TEST(TFilesList, BulkRankingEqualsInsertionThenQuickSort)
             literal.Add(r);
             const std::string path = "/" + std::to_string(id);
             bulk.Append(r.Name, bulk.InternText(path), r.Size, 0, r.Stamp);
+            rankedBySort.Append(r.Name, rankedBySort.InternText(path), r.Size, 0, r.Stamp);
             oneByOne.Add(r.Name, path, r.Size, 0, r.Stamp);
         }
         bulk.RankAppended();
@@ -299,7 +301,9 @@ TEST(TFilesList, BulkRankingEqualsInsertionThenQuickSort)
         ASSERT_EQ(Ids(oneByOne), Ids(literal)) << "round " << round;
         literal.Sort();
         bulk.Sort();
+        rankedBySort.Sort(); // ranking and quicksort in one step, as after a scan
         ASSERT_EQ(Ids(bulk), Ids(literal)) << "round " << round;
+        ASSERT_EQ(Ids(rankedBySort), Ids(literal)) << "round " << round;
         for (int other : {3, 1, 2, 0, 2, 3}) {
             literal.SetMode(other);
             literal.Sort();

@@ -5,12 +5,14 @@
 #include "platform/Application.h"
 #include "platform/FileEnum.h"
 #include "scan/diskthreadun.h"
+#include "scan/diskthreadun_walk.h"
 #include "scan/filefunction.h"
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <set>
+#include <sys/wait.h>
 #include <thread>
 
 namespace {
@@ -234,17 +236,40 @@ TEST(TDiskThread, HelpersKeepTheOrderOfTheWalk)
     }
 }
 
+// Runs the walk as an unprivileged user in a child process, so that permissions count even when the
+// tests run as root.
 TEST(TDiskThread, UnreadableFolderIsSkipped)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root reads every folder";
     TTempTree tree;
+    chmod(tree.Root().c_str(), 0755);
     tree.File("open/a", 1, 0);
     tree.File("closed/b", 2, 0);
+    tree.File("closed/inner/c", 3, 0);
+    tree.File("z", 4, 0);
     chmod(tree.Path("closed").c_str(), 0);
-    TRun run(tree.Root(), 10, rmGreatest);
-    run.Run();
-    EXPECT_EQ(run.Labels(), (std::vector<std::string>{tree.Path("open/a")}));
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        TFilesList list;
+        list.SetSortMode(smSize);
+        std::atomic<std::uint64_t> files{0};
+        std::atomic<const char *> folder{nullptr};
+        TWalkControl control;
+        control.Stopped = [] { return false; };
+        control.PollStop = [] { return false; };
+        control.FilesSoFar = &files;
+        control.CurrentFolder = &folder;
+        control.Helpers = 1;
+        WalkFolders(tree.Root(), list, control);
+        list.Sort();
+        const bool right = list.Count() == 2 && list.Items(0)->Name() == "z" && list.Items(1)->Name() == "a";
+        _exit(right ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 #endif
@@ -305,6 +330,22 @@ TEST_F(TDiskThreadStop, MidFillAndAfterDone)
     run.Series.SetOnChange(nullptr);
     run.Worker->Rerank(2, rmGreatest); // a stopped worker still ranks what it holds
     EXPECT_EQ(run.Series.Count(), 3);
+}
+
+TEST_F(TDiskThreadStop, FilesVanishingDuringTheWalkDoNoHarm)
+{
+    TRun run(Tree.Root(), 5, rmGreatest);
+    run.Worker->Resume();
+    std::thread remover([&] {
+        for (int d = 99; d >= 0; d -= 2)
+            std::system(("rm -rf '" + Tree.Path("d" + std::to_string(d)) + "'").c_str());
+    });
+    run.Finish();
+    remover.join();
+    EXPECT_LE(run.Worker->FilesSoFar(), 10000u);
+    EXPECT_GE(run.Worker->FilesSoFar(), 5000u); // the even folders stay
+    EXPECT_TRUE(run.Worker->ErrorMessage().empty());
+    EXPECT_EQ(run.Series.Count(), 6);
 }
 
 TEST_F(TDiskThreadStop, DestroyWhileBlockedInSynchronousCall)
