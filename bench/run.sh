@@ -100,6 +100,11 @@ echo "List operations on one million records (Google Benchmark):"
 build/bench/bench/FllistBench --benchmark_min_time=0.5
 
 echo
+echo "Settings store: one value written to / read from an INI file and a registry hive (Google Benchmark):"
+cmake --build --preset bench --target WinstateBench >/dev/null
+build/bench/bench/WinstateBench --benchmark_min_time=0.2
+
+echo
 echo "The window on the same tree (offscreen): GUI-thread gaps during the scan, re-rank and redraw:"
 cmake --build --preset bench --target vorlant-ui-bench >/dev/null
 build/bench/bench/vorlant-ui-bench --tree "$tree" 2>/dev/null | grep -v propagateSizeHints

@@ -3,6 +3,7 @@
 
 #include "platform/Application.h"
 #include "platform/Drives.h"
+#include "platform/FileEnum.h"
 #include "scan/diskthreadun.h"
 #include "scan/filefunction.h"
 
@@ -18,6 +19,7 @@
 #include <vector>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #define VORLANT_ISATTY _isatty
 #else
@@ -260,18 +262,17 @@ std::string JsonString(const std::string &s)
 // The legend's date: the local date, and the time unless it is exactly midnight.
 std::string DateText(std::int64_t seconds)
 {
-    const std::time_t t = static_cast<std::time_t>(seconds);
     std::tm tm{};
-#ifdef _WIN32
-    const bool ok = localtime_s(&tm, &t) == 0;
-#else
-    const bool ok = localtime_r(&t, &tm) != nullptr;
-#endif
-    if (!ok)
+    if (!LocalFileTime(seconds, tm)) // the local time the packed record time uses
         return std::to_string(seconds);
+    // Formatted by hand: some C libraries refuse years before 1900 in strftime.
     char buffer[64];
-    const char *format = (tm.tm_hour || tm.tm_min || tm.tm_sec) ? "%Y-%m-%d %H:%M:%S" : "%Y-%m-%d";
-    std::strftime(buffer, sizeof buffer, format, &tm);
+    const long long year = 1900LL + tm.tm_year;
+    if (tm.tm_hour || tm.tm_min || tm.tm_sec)
+        std::snprintf(buffer, sizeof buffer, "%lld-%02d-%02d %02d:%02d:%02d", year, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+                      tm.tm_min, tm.tm_sec);
+    else
+        std::snprintf(buffer, sizeof buffer, "%lld-%02d-%02d", year, tm.tm_mon + 1, tm.tm_mday);
     return buffer;
 }
 
@@ -461,6 +462,10 @@ bool IsCommandLine(int argc, char **argv)
 
 int RunCommandLine(int argc, char **argv)
 {
+#ifdef _WIN32
+    // The listing is written byte for byte as on every other system: csv lines end in CRLF once.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     TOptions options;
     try {
         options = ParseOptions(argc, argv);

@@ -14,3 +14,7 @@ bool FreeDiskSpace(const std::string &path, std::int64_t &bytes);
 /// character, upper-cased), the mount point ("/", "/home") on Linux. The path need not exist in
 /// full: its nearest existing ancestor counts.
 std::string VolumeName(const std::string &path);
+
+/// Whether two existing paths name the same file or folder (one object of the file system, however
+/// each path spells it). False when either cannot be found.
+bool SameFileObject(const std::string &a, const std::string &b);

@@ -34,3 +34,9 @@ std::string VolumeName(const std::string &path)
         text.pop_back();
     return text;
 }
+
+bool SameFileObject(const std::string &a, const std::string &b)
+{
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec);
+}

@@ -24,3 +24,26 @@ std::string VolumeName(const std::string &path)
         return {};
     return std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
 }
+
+namespace {
+
+// The volume and file index of an existing file or folder (folders open only with backup semantics).
+bool Identity(const std::string &path, BY_HANDLE_FILE_INFORMATION &info)
+{
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    const bool ok = GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return ok;
+}
+
+} // namespace
+
+bool SameFileObject(const std::string &a, const std::string &b)
+{
+    BY_HANDLE_FILE_INFORMATION x{}, y{};
+    return Identity(a, x) && Identity(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber
+        && x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+}

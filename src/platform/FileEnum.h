@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -64,3 +65,9 @@ private:
 
 /// True when the folder at `path` can be enumerated with `attrMask` and holds at least one entry.
 bool FolderHasEntries(const std::string &path, std::uint32_t attrMask = faAnyFile);
+
+/// The calendar fields of a last-write time (seconds since 1970-01-01 UTC) in local time, as the
+/// system converts the times its enumeration reports. Windows: FileTimeToLocalFileTime, which
+/// applies the zone's present bias to every instant; elsewhere the C library's local time. False
+/// when the system cannot express the instant.
+bool LocalFileTime(std::int64_t seconds, std::tm &out);

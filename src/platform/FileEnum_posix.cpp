@@ -134,3 +134,9 @@ bool FolderHasEntries(const std::string &path, std::uint32_t attrMask)
     TDirEntry entry;
     return reader.Valid() && reader.Next(entry);
 }
+
+bool LocalFileTime(std::int64_t seconds, std::tm &out)
+{
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    return localtime_r(&t, &out) != nullptr;
+}

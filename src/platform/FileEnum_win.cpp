@@ -105,3 +105,26 @@ bool FolderHasEntries(const std::string &path, std::uint32_t attrMask)
     TDirEntry entry;
     return reader.Valid() && reader.Next(entry);
 }
+
+bool LocalFileTime(std::int64_t seconds, std::tm &out)
+{
+    // 100-ns steps since 1601-01-01 UTC, as far as FILETIME and SYSTEMTIME reach.
+    constexpr std::int64_t Since1601 = 11644473600LL;
+    if (seconds < -Since1601 || seconds > 0x7FFFFFFFFFFFFFFFLL / 10000000 - Since1601)
+        return false;
+    const std::uint64_t ticks = static_cast<std::uint64_t>(seconds + Since1601) * 10000000u;
+    const FILETIME utc{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    FILETIME local{};
+    SYSTEMTIME st{};
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st))
+        return false;
+    out = std::tm{};
+    out.tm_year = st.wYear - 1900;
+    out.tm_mon = st.wMonth - 1;
+    out.tm_mday = st.wDay;
+    out.tm_hour = st.wHour;
+    out.tm_min = st.wMinute;
+    out.tm_sec = st.wSecond;
+    out.tm_wday = st.wDayOfWeek;
+    return true;
+}

@@ -28,7 +28,7 @@ std::string Trim(const std::string &s)
 /// The file as lines without their terminators, plus what it takes to write it back as it was.
 struct TIniLines {
     std::vector<std::string> Lines;
-    std::string Eol;
+    const char *Eol = nullptr; // the file's own line end, else the platform's
     bool Bom = false;
     bool FinalEol = false;
 
@@ -48,15 +48,15 @@ struct TIniLines {
             size_t end = nl;
             if (end > start && text[end - 1] == '\r') {
                 --end;
-                if (Eol.empty())
+                if (!Eol)
                     Eol = "\r\n";
-            } else if (Eol.empty())
+            } else if (!Eol)
                 Eol = "\n";
             Lines.push_back(text.substr(start, end - start));
             start = nl + 1;
             FinalEol = start == text.size();
         }
-        if (Eol.empty()) {
+        if (!Eol) {
 #ifdef _WIN32
             Eol = "\r\n";
 #else
@@ -190,7 +190,10 @@ void Set(std::string &text, const std::string &section, const std::string &ident
     const std::string line = name + "=" + EncodeValue(value);
     size_t h = FindHeader(ini, section);
     if (h == ini.Lines.size()) {
-        ini.Append("[" + Trim(section) + "]");
+        std::string header(1, '[');
+        header += Trim(section);
+        header += ']';
+        ini.Append(header);
         ini.Append(line);
     } else if (size_t v = FindValue(ini, h, name); v != ini.Lines.size()) {
         std::string spelled; // the line keeps the name as the file spells it

@@ -64,20 +64,23 @@ public:
             std::cerr << " " << (FScripted == mrYes ? "yes" : FScripted == mrNo ? "no" : "cancel") << "\n";
             return FScripted;
         }
+        std::cerr << " [y]es/[n]o/[c]ancel: " << std::flush;
         for (;;) {
-            std::cerr << " [y]es/[n]o/[c]ancel: " << std::flush;
             std::string line;
-            if (!std::getline(std::cin, line))
+            if (!std::getline(std::cin, line)) {
+                std::cerr << "(end of input: cancel)\n";
                 return mrCancel;
+            }
             int answer = ParseAnswer(line);
             if (answer != mrNone)
                 return answer;
+            std::cerr << "Please answer y, n or c: " << std::flush;
         }
     }
 
-    static int ParseAnswer(std::string text)
+    static int ParseAnswer(const std::string &answer)
     {
-        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        std::string text = LowerCase(answer);
         if (text == "y" || text == "yes")
             return mrYes;
         if (text == "n" || text == "no")

@@ -76,13 +76,6 @@ static std::string UnderscoresToBlanks(std::string text)
     return text;
 }
 
-static std::string WithSeparator(std::string path)
-{
-    if (path.empty() || (path.back() != '/' && path.back() != static_cast<char>(fs::path::preferred_separator)))
-        path += static_cast<char>(fs::path::preferred_separator);
-    return path;
-}
-
 /// A folder as the design-time setters store it: expanded to a full path. Windows paths are also
 /// lower-cased as they always were; Linux paths keep their case, which is part of the name there.
 static std::string StoredFolder(const std::string &path)
@@ -94,7 +87,7 @@ static std::string StoredFolder(const std::string &path)
     if (ec)
         full = path;
 #ifdef _WIN32
-    std::transform(full.begin(), full.end(), full.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    full = LowerCase(full);
 #endif
     return full;
 }
@@ -192,9 +185,7 @@ void TProject::SetBackupFiles(const std::string &value)
 {
     if (!Designing())
         return;
-    std::string masks = value.empty() ? "*.*" : value;
-    std::transform(masks.begin(), masks.end(), masks.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    FBackupFiles = masks;
+    FBackupFiles = LowerCase(value.empty() ? "*.*" : value);
 }
 
 void TProject::SetBackupPath(const std::string &value)
@@ -211,12 +202,7 @@ void TProject::SetProjectPath(const std::string &value)
 
 void TProject::SetResourceFile(const std::string &value)
 {
-    std::string name = value;
-    size_t slash = name.find_last_of("/\\");
-    size_t dot = name.rfind('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-        name.erase(dot);
-    FResourceFile = name + ".res";
+    FResourceFile = ChangeFileExt(value, ".res");
 }
 
 void TProject::Assign(const TPersistent &source)
@@ -394,9 +380,9 @@ std::string TProject::ResolveFolder(const std::string &folder)
     if (!folder.empty()) {
         fs::path full = fs::absolute(fs::path(folder), ec).lexically_normal();
         if (!ec && fs::is_directory(full, ec))
-            return WithSeparator(full.string());
+            return IncludeTrailingSeparator(full.string());
     }
-    return WithSeparator(fs::path(Application().ExeName()).parent_path().string());
+    return IncludeTrailingSeparator(fs::path(Application().ExeName()).parent_path().string());
 }
 
 void TProject::WriteVersionResource()
@@ -457,7 +443,7 @@ void TProject::BackupVersion()
     // The folder holding every version's backup of this project; it also keeps the archive state.
     std::string projectBackups = root + versionFolder.substr(0, versionFolder.find(static_cast<char>(fs::path::preferred_separator)));
     backup.ExcludeFolder = projectBackups;
-    backup.ManifestFile = WithSeparator(projectBackups) + ".archive-state";
+    backup.ManifestFile = IncludeTrailingSeparator(projectBackups) + ".archive-state";
     backup.Execute();
     AddLog(backup.Smart ? ": Changed files backed up successfully" : ": Backup successfull");
 }

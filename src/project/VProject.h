@@ -43,6 +43,12 @@ public:
 
 /// Every character that is not a digit or "." removed; "0.01" when nothing is left.
 std::string CleanVersion(const std::string &value);
+/// `fileName` with its extension (from the last "." after the last separator) replaced by `ext`.
+std::string ChangeFileExt(const std::string &fileName, const std::string &ext);
+/// `path` with a trailing separator added if it has none.
+std::string IncludeTrailingSeparator(const std::string &path);
+/// `text` in ASCII lower case.
+std::string LowerCase(std::string text);
 /// `text` read as a decimal number with "." as separator whatever the locale (no blanks, no
 /// thousands separators). False when it is not one.
 bool TryStrToFloatDot(const std::string &text, double &value);

@@ -13,12 +13,6 @@
 
 namespace fs = std::filesystem;
 
-static std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 bool MatchesMask(const std::string &name, const std::string &mask)
 {
     if (mask == "*.*" || mask == "*")
@@ -106,18 +100,11 @@ struct TBackup::TManifest {
 
 // ---- TBackup --------------------------------------------------------------------------------
 
-static std::string WithSeparator(std::string path)
-{
-    if (path.empty() || (path.back() != '/' && path.back() != static_cast<char>(fs::path::preferred_separator)))
-        path += static_cast<char>(fs::path::preferred_separator);
-    return path;
-}
-
 std::string TBackup::NormalizeFolder(const std::string &path)
 {
     std::error_code ec;
     fs::path full = fs::absolute(fs::path(path.empty() ? "." : path), ec).lexically_normal();
-    return WithSeparator(full.string());
+    return IncludeTrailingSeparator(full.string());
 }
 
 void TBackup::SetSourcePath(const std::string &path)
@@ -185,9 +172,9 @@ void TBackup::WalkFolder(const std::string &folder, TManifest &manifest)
     for (const std::string &name : subfolders) {
         std::string sub = folder + name;
         // The backup being written (and the folder of all backups) never becomes its own source.
-        if (fs::equivalent(sub, FTargetPath, ec) || (!ExcludeFolder.empty() && fs::equivalent(sub, ExcludeFolder, ec)))
+        if (SameFileObject(sub, FTargetPath) || (!ExcludeFolder.empty() && SameFileObject(sub, ExcludeFolder)))
             continue;
-        WalkFolder(WithSeparator(sub), manifest);
+        WalkFolder(IncludeTrailingSeparator(sub), manifest);
     }
 }
 
@@ -221,7 +208,7 @@ void TBackup::CopyMatching(const std::string &folder, const std::string &mask, b
         bool hidden = name[0] == '.';
         if ((hidden && !(Attributes & faBackupHidden)) || !MatchesMask(name, mask))
             continue;
-        if (!ManifestFile.empty() && fs::equivalent(folder + name, ManifestFile, ec))
+        if (!ManifestFile.empty() && SameFileObject(folder + name, ManifestFile))
             continue;
         names.push_back(name);
     }
@@ -284,7 +271,7 @@ void TBackup::CopyOneFile(const std::string &source, const std::string &target, 
         }
     }
     if (!ok)
-        throw EProjectError("Error occured during backup of \"" + Lower(name) + "\".\rBackup may not be complete");
+        throw EProjectError("Error occured during backup of \"" + LowerCase(name) + "\".\rBackup may not be complete");
     if (havePerms) {
         fs::permissions(target, sourcePerms | fs::perms::owner_write, ec);
         // The source loses its read-only attribute, as a backup always did (its archive

@@ -2,9 +2,11 @@
 // VProject: the version resource builder (TVersionInfo) and the version-text helpers.
 #include "VProject.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 std::string CleanVersion(const std::string &value)
@@ -14,6 +16,30 @@ std::string CleanVersion(const std::string &value)
         if (std::isdigit(static_cast<unsigned char>(c)) || c == '.')
             clean += c;
     return clean.empty() ? "0.01" : clean;
+}
+
+std::string ChangeFileExt(const std::string &fileName, const std::string &ext)
+{
+    std::string name = fileName;
+    size_t slash = name.find_last_of("/\\");
+    size_t dot = name.rfind('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+        name.erase(dot);
+    return name + ext;
+}
+
+std::string IncludeTrailingSeparator(const std::string &path)
+{
+    const char native = static_cast<char>(std::filesystem::path::preferred_separator);
+    if (!path.empty() && (path.back() == '/' || path.back() == native))
+        return path;
+    return path + native;
+}
+
+std::string LowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
 }
 
 bool TryStrToFloatDot(const std::string &text, double &value)
@@ -272,12 +298,7 @@ std::string TVersionInfo::ResourceBytes() const
 
 void TVersionInfo::WriteResFile(const std::string &fileName) const
 {
-    std::string name = fileName;
-    size_t slash = name.find_last_of("/\\");
-    size_t dot = name.rfind('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-        name.erase(dot);
-    name += ".res";
+    std::string name = ChangeFileExt(fileName, ".res");
     std::string bytes = ResourceBytes();
     std::ofstream out(name, std::ios::binary | std::ios::trunc);
     if (out)

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Fllist.h"
 
+#include "platform/FileEnum.h"
+
 #include <algorithm>
+#include <cstddef>
+#include <new>
 #include <cstring>
 #include <ctime>
 #include <stdexcept>
@@ -15,16 +19,6 @@
 namespace {
 
 constexpr std::int64_t StampLimit = (std::int64_t(1) << 39) - 1;
-
-bool LocalTime(std::int64_t seconds, std::tm &out)
-{
-    const std::time_t t = static_cast<std::time_t>(seconds);
-#ifdef _WIN32
-    return localtime_s(&out, &t) == 0;
-#else
-    return localtime_r(&t, &out) != nullptr;
-#endif
-}
 
 // Days from 1970-01-01 to the civil date y-m-d (proleptic Gregorian).
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d)
@@ -101,7 +95,7 @@ void QuickSortItems(T *items, std::ptrdiff_t l, std::ptrdiff_t r, Cmp cmp)
 std::int32_t TFileObject::Time() const
 {
     std::tm tm{};
-    if (!LocalTime(TimeStamp(), tm) || tm.tm_year < 80)
+    if (!LocalFileTime(TimeStamp(), tm) || tm.tm_year < 80)
         return 0x00210000; // 1980-01-01 00:00:00
     if (tm.tm_year > 207)
         return static_cast<std::int32_t>(0xFF9FBF7Du); // 2107-12-31 23:59:58
@@ -122,12 +116,67 @@ double TFileObject::DateTime() const
 double UnixToDateTime(std::int64_t seconds)
 {
     std::tm tm{};
-    if (!LocalTime(seconds, tm))
+    if (!LocalFileTime(seconds, tm))
         return static_cast<double>(seconds) / 86400.0 + 25569.0;
     const std::int64_t days = DaysFromCivil(std::int64_t(tm.tm_year) + 1900, static_cast<unsigned>(tm.tm_mon + 1),
                                             static_cast<unsigned>(tm.tm_mday));
     const int secondOfDay = tm.tm_hour * 3600 + tm.tm_min * 60 + std::min(tm.tm_sec, 59);
     return static_cast<double>(days + 25569) + secondOfDay / 86400.0;
+}
+
+void TOrderArray::Insert(std::size_t pos, std::uint32_t value)
+{
+    if (FSize == FCapacity) {
+        const std::size_t capacity = FCapacity ? FCapacity * 2 : 64;
+        void *grown = std::realloc(FData, capacity * sizeof(std::uint32_t));
+        if (!grown)
+            throw std::bad_alloc();
+        FData = static_cast<std::uint32_t *>(grown);
+        FCapacity = capacity;
+    }
+    std::memmove(FData + pos + 1, FData + pos, (FSize - pos) * sizeof(std::uint32_t));
+    FData[pos] = value;
+    ++FSize;
+}
+
+void TOrderArray::Erase(std::size_t pos)
+{
+    std::memmove(FData + pos, FData + pos + 1, (FSize - pos - 1) * sizeof(std::uint32_t));
+    --FSize;
+}
+
+void TOrderArray::Assign(const std::vector<std::uint32_t> &values)
+{
+    Reset();
+    if (values.empty())
+        return;
+    void *buffer = std::malloc(values.size() * sizeof(std::uint32_t));
+    if (!buffer)
+        throw std::bad_alloc();
+    std::memcpy(buffer, values.data(), values.size() * sizeof(std::uint32_t));
+    Adopt(buffer, values.size());
+}
+
+void TOrderArray::Reset()
+{
+    std::free(FData);
+    FData = nullptr;
+    FSize = FCapacity = 0;
+}
+
+void TOrderArray::Adopt(void *buffer, std::size_t count)
+{
+    std::free(FData);
+    FData = static_cast<std::uint32_t *>(buffer);
+    FSize = FCapacity = count;
+}
+
+void *TOrderArray::Release()
+{
+    void *buffer = FData;
+    FData = nullptr;
+    FSize = FCapacity = 0;
+    return buffer;
 }
 
 TFilesList::TFilesList() = default;
@@ -184,7 +233,7 @@ int TFilesList::Add(std::string_view name, std::string_view path, std::int64_t s
     int index = Count();
     if (FSortMode != smNone)
         Find(r, index);
-    FOrder.insert(FOrder.begin() + index, number);
+    FOrder.Insert(static_cast<std::size_t>(index), number);
     return index;
 }
 
@@ -201,9 +250,10 @@ void TFilesList::RankAppended()
     const std::size_t first = FRankedCount, n = FRecordCount - first;
     FRankedCount = FRecordCount;
     if (FSortMode == smNone) {
-        FOrder.reserve(FOrder.size() + n);
+        std::vector<std::uint32_t> all(FOrder.data(), FOrder.data() + FOrder.size());
         for (std::size_t i = first; i < FRecordCount; ++i)
-            FOrder.push_back(static_cast<std::uint32_t>(i));
+            all.push_back(static_cast<std::uint32_t>(i));
+        FOrder.Assign(all);
         return;
     }
     // One by one through Add, each record would go in front of every equal key met so far: the
@@ -228,7 +278,7 @@ void TFilesList::RankAppended()
         });
     }
     if (FOrder.empty()) {
-        FOrder = std::move(fresh);
+        FOrder.Assign(fresh);
         return;
     }
     // Records already ranked: the new ones go in front of equal keys.
@@ -242,21 +292,20 @@ void TFilesList::RankAppended()
             merged.push_back(FOrder[b++]);
     }
     merged.insert(merged.end(), fresh.begin() + static_cast<std::ptrdiff_t>(a), fresh.end());
-    merged.insert(merged.end(), FOrder.begin() + static_cast<std::ptrdiff_t>(b), FOrder.end());
-    FOrder = std::move(merged);
+    merged.insert(merged.end(), FOrder.data() + b, FOrder.data() + FOrder.size());
+    FOrder.Assign(merged);
 }
 
 void TFilesList::Delete(int index)
 {
     if (index < 0 || index >= Count())
         return;
-    FOrder.erase(FOrder.begin() + index);
+    FOrder.Erase(static_cast<std::size_t>(index));
 }
 
 void TFilesList::Clear()
 {
-    FOrder.clear();
-    FOrder.shrink_to_fit();
+    FOrder.Reset();
     FChunks.clear();
     FChunks.shrink_to_fit();
     FTextBlocks.clear();
@@ -269,6 +318,10 @@ void TFilesList::Clear()
 
 void TFilesList::Sort()
 {
+    if ((FSortMode == smSize || FSortMode == smTime) && FRankedCount == 0 && FRecordCount > 0) {
+        SortAllKeyed(); // the scan's case: every record appended, none ranked yet
+        return;
+    }
     RankAppended();
     if (!FOrder.empty())
         QuickSort(0, Count() - 1);
@@ -322,21 +375,78 @@ void TFilesList::QuickSort(int l, int r)
     SortRange(static_cast<std::size_t>(l), static_cast<std::size_t>(r));
 }
 
+namespace {
+
+int CompareKeyed(const TKeyed &a, const TKeyed &b)
+{
+    return CompareIntDescending(a.Key, b.Key);
+}
+
+// Writes the record numbers of `keyed` to the front of its own storage, as uint32 values, and
+// shrinks it: each number moves to a lower address than any key not yet read.
+void *NarrowKeyed(TKeyed *keyed, std::size_t n)
+{
+    auto *numbers = reinterpret_cast<std::uint32_t *>(keyed);
+    for (std::size_t i = 0; i < n; ++i) {
+        std::uint32_t index;
+        std::memcpy(&index, reinterpret_cast<char *>(keyed) + i * sizeof(TKeyed) + offsetof(TKeyed, Index),
+                    sizeof index);
+        std::memcpy(numbers + i, &index, sizeof index);
+    }
+    void *shrunk = std::realloc(keyed, n * sizeof(std::uint32_t));
+    return shrunk ? shrunk : keyed;
+}
+
+} // namespace
+
+void TFilesList::SortAllKeyed()
+{
+    // Adding the records one by one through Add would order them by key, the later of equal keys
+    // first; the quicksort then runs on that order. Both happen here on one array of keys.
+    const std::size_t n = FRecordCount;
+    auto *keyed = static_cast<TKeyed *>(std::malloc(n * sizeof(TKeyed)));
+    if (!keyed)
+        throw std::bad_alloc();
+    for (std::size_t i = 0; i < n; ++i)
+        keyed[i] = TKeyed{Key(Record(static_cast<std::uint32_t>(i))), static_cast<std::uint32_t>(i)};
+    std::sort(keyed, keyed + n, [](const TKeyed &a, const TKeyed &b) {
+        return a.Key != b.Key ? a.Key > b.Key : a.Index > b.Index;
+    });
+    QuickSortItems(keyed, 0, static_cast<std::ptrdiff_t>(n - 1), CompareKeyed);
+    FOrder.Adopt(NarrowKeyed(keyed, n), n);
+    FRankedCount = n;
+}
+
 void TFilesList::SortRange(std::size_t l, std::size_t r)
 {
+    if ((FSortMode == smSize || FSortMode == smTime) && l == 0 && r + 1 == FOrder.size()) {
+        // The whole list: widen the numbers in place to keys beside them (from the back, so that no
+        // number is overwritten before it is read), sort, and narrow again.
+        const std::size_t n = FOrder.size();
+        void *buffer = std::realloc(FOrder.data(), n * sizeof(TKeyed));
+        if (!buffer)
+            throw std::bad_alloc();
+        FOrder.Release();
+        auto *numbers = static_cast<std::uint32_t *>(buffer);
+        auto *keyed = static_cast<TKeyed *>(buffer);
+        constexpr std::size_t behind = 16;
+        for (std::size_t i = n; i-- > 0;) {
+            if (i >= behind)
+                VORLANT_PREFETCH(&Record(numbers[i - behind]));
+            const std::uint32_t number = numbers[i];
+            const TKeyed item{Key(Record(number)), number};
+            std::memcpy(static_cast<void *>(keyed + i), &item, sizeof item);
+        }
+        QuickSortItems(keyed, 0, static_cast<std::ptrdiff_t>(n - 1), CompareKeyed);
+        FOrder.Adopt(NarrowKeyed(keyed, n), n);
+        return;
+    }
     if (FSortMode == smSize || FSortMode == smTime) {
-        // Sizes and times: sort the keys beside the record numbers, then write the numbers back.
         const std::size_t n = r - l + 1;
         std::vector<TKeyed> keyed(n);
-        constexpr std::size_t ahead = 16;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (i + ahead < n)
-                VORLANT_PREFETCH(&Record(FOrder[l + i + ahead]));
+        for (std::size_t i = 0; i < n; ++i)
             keyed[i] = TKeyed{Key(Record(FOrder[l + i])), FOrder[l + i]};
-        }
-        QuickSortItems(keyed.data(), 0, static_cast<std::ptrdiff_t>(n - 1), [](const TKeyed &a, const TKeyed &b) {
-            return CompareIntDescending(a.Key, b.Key);
-        });
+        QuickSortItems(keyed.data(), 0, static_cast<std::ptrdiff_t>(n - 1), CompareKeyed);
         for (std::size_t i = 0; i < n; ++i)
             FOrder[l + i] = keyed[i].Index;
         return;

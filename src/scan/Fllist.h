@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,9 +38,10 @@ public:
     /// Last-write time in seconds since 1970-01-01 UTC, full range (about +/- 17,000 years are held;
     /// stamps beyond are held at that limit). Rankings by time use this.
     std::int64_t TimeStamp() const { return static_cast<std::int64_t>(FStampAttr) >> 24; }
-    /// Last-write time in local time, packed as a DOS date-time (bits 25-31 year - 1980, 21-24
-    /// month, 16-20 day, 11-15 hour, 5-10 minute, 0-4 seconds / 2). Stamps the format cannot hold
-    /// read as its first (1980-01-01) or last (2107-12-31 23:59:58) instant.
+    /// Last-write time in local time (as the system converts it: LocalFileTime in
+    /// platform/FileEnum.h), packed as a DOS date-time (bits 25-31 year - 1980, 21-24 month, 16-20
+    /// day, 11-15 hour, 5-10 minute, 0-4 seconds / 2). Stamps the format cannot hold read as its
+    /// first (1980-01-01) or last (2107-12-31 23:59:58) instant.
     std::int32_t Time() const;
     /// Last-write time in local time as days since 30 December 1899, the time of day as the fraction
     /// (full range).
@@ -58,6 +60,37 @@ double UnixToDateTime(std::int64_t seconds);
 
 /// Orders of a TFilesList.
 enum TSortMode : std::uint8_t { smNone = 0, smName = 1, smSize = 2, smTime = 3 };
+
+/// A growable array of record numbers in malloc'd storage, so that a sort can widen it in place
+/// to keys beside the numbers and narrow it again without holding two arrays at once.
+class TOrderArray
+{
+public:
+    TOrderArray() = default;
+    ~TOrderArray() { std::free(FData); }
+    TOrderArray(const TOrderArray &) = delete;
+    TOrderArray &operator=(const TOrderArray &) = delete;
+
+    std::size_t size() const { return FSize; }
+    bool empty() const { return FSize == 0; }
+    std::uint32_t *data() { return FData; }
+    std::uint32_t &operator[](std::size_t i) { return FData[i]; }
+    std::uint32_t operator[](std::size_t i) const { return FData[i]; }
+    void Insert(std::size_t pos, std::uint32_t value);
+    void Erase(std::size_t pos);
+    void Assign(const std::vector<std::uint32_t> &values);
+    /// Frees the storage.
+    void Reset();
+    /// Takes over `buffer` (from malloc/realloc) holding `count` numbers.
+    void Adopt(void *buffer, std::size_t count);
+    /// Hands the storage to the caller (who frees it) and leaves the array empty.
+    void *Release();
+
+private:
+    std::uint32_t *FData = nullptr;
+    std::size_t FSize = 0;
+    std::size_t FCapacity = 0;
+};
 
 /// The abstract base of file lists: adding, deleting, clearing and sorting records.
 class TBaseFileList
@@ -134,13 +167,14 @@ private:
                            std::int64_t timeStamp);
     std::int64_t Key(const TFileObject &r) const { return FSortMode == smSize ? r.FSize : r.TimeStamp(); }
     void SortRange(std::size_t l, std::size_t r);
+    void SortAllKeyed();
 
     static constexpr unsigned ChunkBits = 14;
     static constexpr std::uint32_t ChunkSize = 1u << ChunkBits;
     static constexpr std::size_t TextBlockSize = 256 * 1024;
 
     std::uint8_t FSortMode = smNone;
-    std::vector<std::uint32_t> FOrder; // ranked positions -> record numbers
+    TOrderArray FOrder; // ranked positions -> record numbers
     std::vector<std::unique_ptr<TFileObject[]>> FChunks;
     std::size_t FRecordCount = 0;
     std::size_t FRankedCount = 0; // records numbered below this are in FOrder (or deleted)

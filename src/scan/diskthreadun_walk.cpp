@@ -164,8 +164,26 @@ private:
         if (job.State.compare_exchange_strong(pending, TJob::Taken)) {
             Process(job, false);
         } else {
+            // A helper is reading it. Rather than wait idle, read other folders in the meantime:
+            // otherwise the helpers would do all the reading and the walk gain nothing from them.
             std::unique_lock lock(FMutex);
-            FCv.wait(lock, [&] { return job.State.load(std::memory_order_acquire) == TJob::Done; });
+            while (job.State.load(std::memory_order_acquire) != TJob::Done) {
+                std::shared_ptr<TJob> other;
+                while (!other && !FStack.empty()) {
+                    other = std::move(FStack.back());
+                    FStack.pop_back();
+                    int free = TJob::Pending;
+                    if (!other->State.compare_exchange_strong(free, TJob::Taken))
+                        other.reset();
+                }
+                if (!other) {
+                    FCv.wait(lock);
+                    continue;
+                }
+                lock.unlock();
+                Process(*other, true);
+                lock.lock();
+            }
         }
         if (job.Error)
             std::rethrow_exception(job.Error);

@@ -13,6 +13,9 @@
 #include <cerrno>
 #include <climits>
 
+#include "platform/FormDescription.h"
+#include "project/MainformDescription.h"
+#include "winstate/WinRstor.h"
 #include "scan/diskthreadun.h"
 #include "scan/filefunction.h"
 #include "toolkit/FormPanel.h"
@@ -156,6 +159,12 @@ TVorlantMainform::TVorlantMainform(std::vector<std::string> offered)
     FProgressTimer = makeTimer("progressTimer", 250, &TVorlantMainform::ShowProgress);
 
     SetOnCreate([this](TObject *sender) { FormCreate(sender); });
+    // The stored description: its components and their stored values; FinishCreate then runs
+    // Loaded on each (the version component sets the title and the caption there).
+    RegisterWinRestorer();
+    RegisterProjectComponents();
+    ReadFormDescription(*this, MainformDescription(), "VorlantMainform.vfd", false);
+    Project1 = dynamic_cast<TProject *>(FindComponent("Project1"));
     FinishCreate();
 }
 

@@ -9,6 +9,7 @@
 #include <QToolBar>
 
 #include "platform/Component.h"
+#include "project/VProject.h"
 #include "toolkit/BarItems.h"
 #include "toolkit/QtForm.h"
 #include "toolkit/ReportEngine.h"
@@ -67,6 +68,8 @@ public:
     QTimer *starttimer; ///< 300 ms after the first activation: the selection
     QTimer *Timer1;     ///< 200 ms after a non-empty selection: the scan start
     QTimer *resortTimer; ///< 100 ms after a change of "Show: " or Enter in "Files count:": the re-rank
+    /// The version component, created from the window's stored description (owned by the form).
+    TProject *Project1 = nullptr;
 
     // Event handlers.
     void FormCreate(TObject *sender);

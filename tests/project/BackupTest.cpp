@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include "TempDir.h"
+
 #include "platform/DiskSpace.h"
 #include "project/VProject.h"
 
@@ -21,8 +23,7 @@ class TTree
 public:
     TTree()
     {
-        std::string pattern = (fs::temp_directory_path() / "backup-XXXXXX").string();
-        FRoot = mkdtemp(pattern.data());
+        FRoot = NewTempDir("backup-");
     }
     ~TTree()
     {
@@ -50,7 +51,7 @@ public:
         std::set<std::string> files;
         for (auto &e : fs::recursive_directory_iterator(Path(relative)))
             if (e.is_regular_file())
-                files.insert(fs::relative(e.path(), Path(relative)).string());
+                files.insert(fs::relative(e.path(), Path(relative)).generic_string());
         return files;
     }
 
@@ -217,10 +218,15 @@ TEST(TBackup, FailuresAndTheirMessages)
 
 TEST(TBackup, VolumeNameIsTheMountPoint)
 {
+#ifdef _WIN32
+    EXPECT_EQ(VolumeName("c:\\work\\no\\such\\file"), "C");
+    EXPECT_EQ(VolumeName("D:"), "D");
+#else
     EXPECT_EQ(VolumeName("/"), "/");
     // /proc is a file system of its own on every Linux system.
     EXPECT_EQ(VolumeName("/proc/self"), "/proc");
     EXPECT_EQ(VolumeName("/proc/no/such/file"), "/proc");
+#endif
 }
 
 TEST(TBackup, Masks)

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include "TempDir.h"
+
 #include "platform/Application.h"
 #include "platform/FormDescription.h"
 #include "platform/Forms.h"
 #include "project/MainformDescription.h"
 #include "project/VProject.h"
+#include "winstate/WinRstor.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +26,7 @@ public:
     TMainform()
         : TForm(nullptr)
     {
+        RegisterWinRestorer();
         RegisterProjectComponents();
     }
     std::string ClassName() const override { return "TVorlantMainform"; }
@@ -130,6 +134,12 @@ TEST(TProject, VersionTextsAndResourceFileNames)
             EXPECT_EQ(p.Beta(), c.Beta == 1);
     }
     EXPECT_EQ(CleanVersion("x"), "0.01");
+
+    const std::pair<const char *, bool> filled[] = {
+        {"Vorlant", true}, {"  x\t", true}, {" <x>", true}, {"<Private information>", false}, {" \t\r\n", false}, {"", false},
+    };
+    for (const auto &[text, expected] : filled)
+        EXPECT_EQ(TProject::IsFilled(text), expected) << '"' << text << '"';
 
     const std::pair<const char *, const char *> files[] = {
         {"Version.txt", "Version.res"}, {"Version", "Version.res"}, {"my.dir/Version", "my.dir/Version.res"},
@@ -288,8 +298,7 @@ class TTempDir
 public:
     TTempDir()
     {
-        std::string pattern = (fs::temp_directory_path() / "vproject-XXXXXX").string();
-        FPath = mkdtemp(pattern.data());
+        FPath = NewTempDir("vproject-");
     }
     ~TTempDir()
     {
@@ -324,7 +333,7 @@ TEST(TProject, VersionResourceOfTheComponentFlagsAndLogLine)
     // executable's folder, so the test writes next to itself and cleans up.
     std::string resFile = TProject::ResolveFolder("") + "Version.res";
     EXPECT_EQ(TProject::ResolveFolder(dir.Path() + "/missing"), TProject::ResolveFolder(""));
-    EXPECT_EQ(TProject::ResolveFolder(dir.Path()), dir.Path() + "/");
+    EXPECT_EQ(TProject::ResolveFolder(dir.Path()), dir.Path() + static_cast<char>(fs::path::preferred_separator));
     p.WriteVersionResource();
     EXPECT_NE(p.Log().back().find(": Versionresource written - build 70."), std::string::npos);
     std::string bytes = ReadAll(resFile);

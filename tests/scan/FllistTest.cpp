@@ -8,6 +8,13 @@
 #include <ctime>
 #include <random>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 namespace {
 
 std::vector<std::string> Names(const TFilesList &list)
@@ -216,8 +223,10 @@ TEST(TFilesList, KeysAndTheirRanges)
 TEST(TFileObject, PackedTimeAndDateTime)
 {
 #ifdef _WIN32
-    _putenv_s("TZ", "UTC");
-    _tzset();
+    // The system's zone counts there, not the C library's TZ.
+    TIME_ZONE_INFORMATION zone{};
+    if (GetTimeZoneInformation(&zone) != TIME_ZONE_ID_UNKNOWN || zone.Bias != 0)
+        GTEST_SKIP() << "needs a system time zone of UTC without daylight saving";
 #else
     setenv("TZ", "UTC", 1);
     tzset();
@@ -237,6 +246,29 @@ TEST(TFileObject, PackedTimeAndDateTime)
     EXPECT_DOUBLE_EQ(list.Items(2)->DateTime(), 5000000000.0 / 86400 + 25569);
 }
 
+#ifdef _WIN32
+// Under Windows the packed time is the one the system's own enumeration gives: the last-write time
+// through FileTimeToLocalFileTime and FileTimeToDosDateTime, in whatever zone the system is in.
+TEST(TFileObject, PackedTimeIsTheSystemsOwn)
+{
+    const SYSTEMTIME times[] = {
+        {2001, 2, 6, 3, 4, 5, 6, 0},       {2021, 7, 4, 15, 12, 30, 59, 999}, {1980, 1, 2, 1, 0, 0, 0, 0},
+        {1999, 12, 5, 31, 23, 59, 59, 0}, {2107, 12, 6, 30, 23, 59, 58, 0}, {2024, 3, 0, 31, 1, 30, 0, 0},
+    };
+    TFilesList list;
+    for (const SYSTEMTIME &st : times) {
+        FILETIME utc{}, local{};
+        ASSERT_TRUE(SystemTimeToFileTime(&st, &utc));
+        WORD date = 0, time = 0;
+        ASSERT_TRUE(FileTimeToLocalFileTime(&utc, &local) && FileTimeToDosDateTime(&local, &date, &time));
+        const std::int64_t ticks = (static_cast<std::int64_t>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime;
+        list.Add("f", "C:", 0, 0, ticks / 10000000 - 11644473600LL);
+        EXPECT_EQ(static_cast<std::uint32_t>(list.Items(list.Count() - 1)->Time()), (std::uint32_t(date) << 16) | time)
+            << st.wYear << "-" << st.wMonth << "-" << st.wDay;
+    }
+}
+#endif
+
 // Bulk ranking must give exactly the order that one-by-one insertion followed by the quicksort
 // gives, ties included; so must re-ranking into every other order.
 TEST(TFilesList, BulkRankingEqualsInsertionThenQuickSort)
@@ -248,9 +280,10 @@ TEST(TFilesList, BulkRankingEqualsInsertionThenQuickSort)
         const int n = 1 + static_cast<int>(random() % 2500);
         const int keyRange = 1 + static_cast<int>(random() % 40); // many equal keys
         TLiteralList literal(mode);
-        TFilesList bulk, oneByOne;
+        TFilesList bulk, oneByOne, rankedBySort;
         bulk.SetSortMode(static_cast<std::uint8_t>(mode));
         oneByOne.SetSortMode(static_cast<std::uint8_t>(mode));
+        rankedBySort.SetSortMode(static_cast<std::uint8_t>(mode));
         for (int id = 0; id < n; ++id) {
             TLiteralRecord r;
             r.Size = static_cast<std::int64_t>(random() % keyRange) - keyRange / 4;
@@ -260,6 +293,7 @@ TEST(TFilesList, BulkRankingEqualsInsertionThenQuickSort)
             literal.Add(r);
             const std::string path = "/" + std::to_string(id);
             bulk.Append(r.Name, bulk.InternText(path), r.Size, 0, r.Stamp);
+            rankedBySort.Append(r.Name, rankedBySort.InternText(path), r.Size, 0, r.Stamp);
             oneByOne.Add(r.Name, path, r.Size, 0, r.Stamp);
         }
         bulk.RankAppended();
@@ -267,7 +301,9 @@ TEST(TFilesList, BulkRankingEqualsInsertionThenQuickSort)
         ASSERT_EQ(Ids(oneByOne), Ids(literal)) << "round " << round;
         literal.Sort();
         bulk.Sort();
+        rankedBySort.Sort(); // ranking and quicksort in one step, as after a scan
         ASSERT_EQ(Ids(bulk), Ids(literal)) << "round " << round;
+        ASSERT_EQ(Ids(rankedBySort), Ids(literal)) << "round " << round;
         for (int other : {3, 1, 2, 0, 2, 3}) {
             literal.SetMode(other);
             literal.Sort();

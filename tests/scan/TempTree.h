@@ -1,52 +1,87 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // TempTree: a real folder tree in a fresh temporary folder, removed again at the end of a test.
+// Relative paths are written with "/"; Path() gives them with the platform's own separator.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
-#include <fcntl.h>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <winioctl.h>
+#else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 class TTempTree
 {
 public:
+#ifdef _WIN32
+    static constexpr char Separator = '\\';
+#else
+    static constexpr char Separator = '/';
+#endif
+
     TTempTree()
     {
+#ifdef _WIN32
+        static std::atomic<unsigned> count{0};
+        FRoot = (std::filesystem::temp_directory_path() / ("vorlant-test-" + std::to_string(GetCurrentProcessId()) + "-"
+                                                           + std::to_string(++count)))
+                    .string();
+        std::filesystem::remove_all(FRoot);
+        std::filesystem::create_directories(FRoot);
+        while (!FRoot.empty() && FRoot.back() == '\\')
+            FRoot.pop_back();
+#else
         char pattern[] = "/tmp/vorlant-test-XXXXXX";
         if (!mkdtemp(pattern))
             throw std::runtime_error("mkdtemp failed");
         FRoot = pattern;
+#endif
     }
     ~TTempTree()
     {
+#ifdef _WIN32
+        // Read-only entries cannot be removed until they are writable again.
+        std::error_code ec;
+        if (std::filesystem::remove_all(FRoot, ec) != static_cast<std::uintmax_t>(-1) && !ec)
+            return;
+        for (const auto &entry : std::filesystem::recursive_directory_iterator(FRoot, ec))
+            SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+        std::filesystem::remove_all(FRoot, ec);
+#else
         // rm copes with trees deeper than PATH_MAX and with folders left without permissions.
         std::string command = "chmod -R u+rwx '" + FRoot + "' 2>/dev/null; rm -rf '" + FRoot + "'";
         if (std::system(command.c_str()) != 0) {
         }
+#endif
     }
     TTempTree(const TTempTree &) = delete;
     TTempTree &operator=(const TTempTree &) = delete;
 
     const std::string &Root() const { return FRoot; }
-    std::string Path(const std::string &relative) const { return FRoot + "/" + relative; }
+    std::string Path(const std::string &relative) const
+    {
+        std::string path = FRoot + Separator + relative;
+        for (char &c : path)
+            if (c == '/')
+                c = Separator;
+        return path;
+    }
 
     /// Creates the folder `relative` (and its parents).
-    void Folder(const std::string &relative) const
-    {
-        std::string path = FRoot;
-        size_t start = 0;
-        while (start <= relative.size()) {
-            size_t end = relative.find('/', start);
-            if (end == std::string::npos)
-                end = relative.size();
-            path += "/" + relative.substr(start, end - start);
-            mkdir(path.c_str(), 0755);
-            start = end + 1;
-        }
-    }
+    void Folder(const std::string &relative) const { std::filesystem::create_directories(Path(relative)); }
+
     /// Creates the file `relative` (parents included) of `size` bytes (sparse: no disk space used)
     /// with the last-write time `mtime` (seconds since 1970 UTC).
     void File(const std::string &relative, std::int64_t size, std::int64_t mtime) const
@@ -54,9 +89,28 @@ public:
         const size_t slash = relative.rfind('/');
         if (slash != std::string::npos)
             Folder(relative.substr(0, slash));
+#ifdef _WIN32
+        const std::string path = Path(relative);
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            throw std::runtime_error("cannot create " + path);
+        DWORD returned = 0;
+        if (size > (1 << 20)) // sparse where the volume can, so big files take no space
+            DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+        LARGE_INTEGER end;
+        end.QuadPart = size;
+        const std::int64_t ticks = (mtime + 11644473600LL) * 10000000;
+        FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(static_cast<std::uint64_t>(ticks) >> 32)};
+        const bool done = SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && SetEndOfFile(h) && SetFileTime(h, nullptr, nullptr, &time);
+        CloseHandle(h);
+        if (!done)
+            throw std::runtime_error("cannot size or date " + path);
+#else
         MakeFile(AT_FDCWD, Path(relative), size, mtime);
+#endif
     }
 
+#ifndef _WIN32
     /// Creates a file (sparse, `size` bytes, last-write time `mtime`) named `name` in folder `dirFd`.
     static void MakeFile(int dirFd, const std::string &name, std::int64_t size, std::int64_t mtime)
     {
@@ -71,6 +125,7 @@ public:
         futimens(fd, times);
         close(fd);
     }
+#endif
 
 private:
     std::string FRoot;
