@@ -46,7 +46,9 @@ std::map<std::string, std::unique_ptr<TComponentClass>> &ClassRegistry()
     return registry;
 }
 
-std::vector<const TPropertyInfo *> PropertiesOfClass(const std::string &className)
+} // namespace
+
+std::vector<const TPropertyInfo *> StoredPropertiesOfClass(const std::string &className)
 {
     std::vector<const TComponentClass *> chain;
     std::set<std::string> seen; // a parent loop must not hang the reader
@@ -65,6 +67,8 @@ std::vector<const TPropertyInfo *> PropertiesOfClass(const std::string &classNam
         }
     return result;
 }
+
+namespace {
 
 const TPropertyInfo *FindIn(const std::vector<const TPropertyInfo *> &props, const std::string &name)
 {
@@ -122,7 +126,7 @@ static std::string PropertyClassName(const TComponent &component)
 
 std::vector<const TPropertyInfo *> StoredProperties(const TComponent &component)
 {
-    return PropertiesOfClass(PropertyClassName(component));
+    return StoredPropertiesOfClass(PropertyClassName(component));
 }
 
 const TPropertyInfo *FindStoredProperty(const TComponent &component, const std::string &name)
@@ -565,7 +569,7 @@ private:
                     object.Class = FindComponentClass(node->ClassName);
                     if (!object.Class || !object.Class->CanCreate())
                         Fail(node->Line, node->Column, "unknown component class " + node->ClassName);
-                    props = PropertiesOfClass(node->ClassName);
+                    props = StoredPropertiesOfClass(node->ClassName);
                 }
             }
             for (const TFormNode::TProperty &p : node->Properties)
@@ -778,11 +782,6 @@ static void WriteValue(std::string &out, const TPropertyInfo &p, const TProperty
         for (const std::string &line : lines)
             out += "\n" + indent + "  " + QuoteFormString(line);
         out += ')';
-        break;
-    }
-    case TPropertyKind::Float: {
-        std::string text = FloatText(std::get<double>(value));
-        out += text;
         break;
     }
     case TPropertyKind::Reference: {

@@ -149,6 +149,9 @@ const TComponentClass *FindComponentClass(const std::string &name);
 /// The stored properties of a component, inherited ones first, in stored order. A component whose
 /// class is not registered gets those of "TForm" when it is a form, else none.
 std::vector<const TPropertyInfo *> StoredProperties(const TComponent &component);
+/// The stored properties of the registered class `className`, inherited ones first; none when the
+/// class is not registered.
+std::vector<const TPropertyInfo *> StoredPropertiesOfClass(const std::string &className);
 /// The stored property `name` (without regard to case) of `component`, or nullptr.
 const TPropertyInfo *FindStoredProperty(const TComponent &component, const std::string &name);
 

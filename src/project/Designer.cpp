@@ -121,17 +121,8 @@ const TFormNode *FindNode(const TFormNode &node, const std::string &name)
 /// The stored properties a node's class has (a root of an unregistered class: those of a form).
 std::vector<const TPropertyInfo *> NodeProperties(const TFormNode &node, bool isRoot)
 {
-    const TComponentClass *cls = FindComponentClass(node.ClassName);
-    if (!cls && isRoot)
-        cls = FindComponentClass("TForm");
-    std::vector<const TPropertyInfo *> result;
-    std::vector<const TComponentClass *> chain;
-    for (; cls; cls = cls->Parent().empty() ? nullptr : FindComponentClass(cls->Parent()))
-        chain.insert(chain.begin(), cls);
-    for (const TComponentClass *c : chain)
-        for (const TPropertyInfo &p : c->OwnProperties())
-            result.push_back(&p);
-    return result;
+    bool registered = FindComponentClass(node.ClassName) != nullptr;
+    return StoredPropertiesOfClass(registered || !isRoot ? node.ClassName : "TForm");
 }
 
 /// Checks every --set against the description before the form is opened, so that a bad argument

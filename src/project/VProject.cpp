@@ -56,11 +56,6 @@ void SetDesignPrompter(TDesignPrompter *prompter)
     Prompter = prompter;
 }
 
-TDesignPrompter *DesignPrompter()
-{
-    return Prompter;
-}
-
 static int Ask(const std::string &text, const std::string &caption, TMsgDlgType type, TMsgDlgButtons buttons)
 {
     if (Prompter)

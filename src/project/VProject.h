@@ -70,7 +70,6 @@ public:
 /// Installs the prompter (not owned; nullptr: none, every box is then answered OK or Cancel
 /// without being shown).
 void SetDesignPrompter(TDesignPrompter *prompter);
-TDesignPrompter *DesignPrompter();
 
 // ---- the version resource --------------------------------------------------------------------
 

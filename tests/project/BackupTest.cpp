@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
-
 #include "platform/DiskSpace.h"
 #include "project/VProject.h"
+#include "ProjectTestSupport.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -12,39 +11,25 @@
 #include <set>
 #include <sstream>
 #include <thread>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class TTree
+class TTree : public TTempDir
 {
 public:
     TTree()
+        : TTempDir("backup")
     {
-        FRoot = NewTempDir("backup-");
     }
-    ~TTree()
-    {
-        std::error_code ec;
-        for (auto &e : fs::recursive_directory_iterator(FRoot, ec))
-            fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(FRoot, ec);
-    }
-    std::string Path(const std::string &relative) const { return FRoot + "/" + relative; }
+    using TTempDir::Path;
     void Write(const std::string &relative, const std::string &text) const
     {
         fs::create_directories(fs::path(Path(relative)).parent_path());
         std::ofstream(Path(relative), std::ios::binary | std::ios::trunc) << text;
     }
-    std::string Read(const std::string &relative) const
-    {
-        std::ifstream in(Path(relative), std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string Read(const std::string &relative) const { return ReadAll(Path(relative)); }
     /// Every file below `relative`, as relative paths.
     std::set<std::string> Files(const std::string &relative) const
     {
@@ -54,9 +39,6 @@ public:
                 files.insert(fs::relative(e.path(), Path(relative)).generic_string());
         return files;
     }
-
-private:
-    std::string FRoot;
 };
 
 /// A project tree: sources, a sub-folder, a dot folder and a hidden file.

@@ -7,6 +7,7 @@
 #include "platform/Forms.h"
 #include "platform/Registry.h"
 #include "project/VProject.h"
+#include "ProjectTestSupport.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -17,14 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadAll(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::string Quote(const std::string &text)
 {
@@ -40,25 +33,20 @@ struct TRun {
 };
 
 /// A temporary work folder with its own user registry hive (XDG_CONFIG_HOME) and a form file.
-class TDesignSession
+class TDesignSession : public TTempDir
 {
 public:
     TDesignSession()
+        : TTempDir("designer")
+        , FRoot(TTempDir::Path())
     {
-        std::string pattern = (fs::temp_directory_path() / "designer-XXXXXX").string();
-        FRoot = mkdtemp(pattern.data());
         fs::create_directories(FRoot + "/work/tool/sub");
         std::ofstream(FRoot + "/work/tool/notes.txt") << "notes";
         std::ofstream(FRoot + "/work/tool/sub/data.ini") << "[data]";
         std::ofstream(FRoot + "/work/tool/main.cpp") << "int main() {}";
         WriteForm("object Form1: TForm1\nend\n");
     }
-    ~TDesignSession()
-    {
-        std::error_code ec;
-        fs::remove_all(FRoot, ec);
-    }
-    std::string Path(const std::string &relative) const { return FRoot + "/" + relative; }
+    using TTempDir::Path;
     std::string Form() const { return ReadAll(Path("Form1.vfd")); }
     void WriteForm(const std::string &text) const { std::ofstream(Path("Form1.vfd"), std::ios::binary) << text; }
 
@@ -105,7 +93,7 @@ public:
     }
 
 private:
-    std::string FRoot;
+    const std::string FRoot;
 };
 
 /// The value of "Component.Property = value" in --print output.
@@ -178,6 +166,7 @@ TEST(Designer, VersionChangeAnsweredYesNoAndCancel)
         {"yes", "1", "1", {": Backup successfull", ": Version 1", ": Versionresource written - build 1."}, true},
         {"cancel", "0.01", "3", {": Version 0.01", ": Versionresource written - build 3."}, false},
         {"auto", "1", "1", {": Backup successfull", ": Version 1", ": Versionresource written - build 1."}, true},
+        {"smart", "1", "1", {": Changed files backed up successfully", ": Version 1", ": Versionresource written - build 1."}, true},
     };
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.Answer);
@@ -185,12 +174,14 @@ TEST(Designer, VersionChangeAnsweredYesNoAndCancel)
         s.CreateProject();
         bool automatic = std::string(c.Answer) == "auto";
         TRun run = automatic ? s.Run({"--set", "Project1.AutoBackup=True", "--set", "Project1.FileVersion=V 1", "--save", "--print"})
-                             : s.Run({"--set", "Project1.FileVersion=V 1", "--answer", c.Answer, "--save", "--print"});
+                 : std::string(c.Answer) == "smart"
+                     ? s.Run({"--set", "Project1.SmartBackup=True", "--set", "Project1.FileVersion=V 1", "--answer", "yes", "--save", "--print"})
+                     : s.Run({"--set", "Project1.FileVersion=V 1", "--answer", c.Answer, "--save", "--print"});
         ASSERT_EQ(run.Exit, 0) << run.Err;
         if (automatic)
             EXPECT_EQ(run.Err.find("Create backup"), std::string::npos) << run.Err;
         else
-            EXPECT_NE(run.Err.find("[Version number changed] Create backup of version 0.01? " + std::string(c.Answer)),
+            EXPECT_NE(run.Err.find("[Version number changed] Create backup of version 0.01? "),
                       std::string::npos)
                 << run.Err;
         EXPECT_EQ(Printed(run.Out, "Project1.FileVersion"), c.Version);
@@ -301,20 +292,13 @@ class TTempRegistry
 public:
     TTempRegistry()
     {
-        std::string pattern = (fs::temp_directory_path() / "hive-XXXXXX").string();
-        FRoot = mkdtemp(pattern.data());
-        TRegistryPlaces places{FRoot + "/user", FRoot + "/machine", FRoot + "/autostart"};
+        TRegistryPlaces places{FHives.Path("user"), FHives.Path("machine"), FHives.Path("autostart")};
         TRegistryStore::SetDefault(std::make_shared<TRegistryStore>(places));
     }
-    ~TTempRegistry()
-    {
-        TRegistryStore::SetDefault(nullptr);
-        std::error_code ec;
-        fs::remove_all(FRoot, ec);
-    }
+    ~TTempRegistry() { TRegistryStore::SetDefault(nullptr); }
 
 private:
-    std::string FRoot;
+    TTempDir FHives{"hive"};
 };
 
 TEST(TProjectDesign, MasterProjectSharesTheGreaterBuild)
@@ -348,7 +332,8 @@ TEST(TProjectDesign, MasterProjectSharesTheGreaterBuild)
 TEST(TProjectDesign, FailingBackupKeepsTheVersionAndResetsTheBuild)
 {
     TTempRegistry registry;
-    std::string root = (fs::temp_directory_path() / ("blocked-" + std::to_string(getpid()))).string();
+    TTempDir dir("blocked");
+    const std::string root = dir.Path();
     fs::create_directories(root + "/tool/");
     std::ofstream(root + "/blocker") << "a file where the backup folder should go";
     TDesignedForm form;
@@ -367,7 +352,39 @@ TEST(TProjectDesign, FailingBackupKeepsTheVersionAndResetsTheBuild)
     }
     EXPECT_EQ(p->FileVersion(), "1");
     EXPECT_EQ(p->Build(), 0);
-    fs::remove_all(root);
+}
+
+TEST(TUserReg, ValuesLimitsAndFailures)
+{
+    TTempRegistry registry;
+    TUserReg reg;
+    EXPECT_FALSE(reg.IsOpen());
+    reg.OpenKey("\\SOFTWARE\\Test");
+    EXPECT_TRUE(reg.IsOpen());
+    reg.WriteInteger("Count", -21);
+    reg.WriteString("Text", "hello");
+    EXPECT_EQ(reg.ReadInteger("count", 5), -21) << "value names match without regard to case";
+    EXPECT_EQ(reg.ReadString("Text", "x"), "hello");
+    EXPECT_EQ(reg.ReadString("Missing", "fallback"), "fallback");
+    EXPECT_THROW(reg.ReadInteger("Text", 0), EConvertError);
+
+    auto message = [](const std::function<void()> &action) {
+        try {
+            action();
+        } catch (const std::exception &e) {
+            return std::string(e.what());
+        }
+        return std::string("(no error)");
+    };
+    EXPECT_EQ(message([&] { reg.WriteString("Long", std::string(300, 'x')); }).rfind("The registry text is longer than 299 characters", 0), 0u);
+    EXPECT_EQ(message([&] { reg.WriteInteger(std::string(300, 'n'), 1); }).rfind("The registry value name is longer than 299", 0), 0u);
+    // Data longer than the buffer, written by someone else, reads as the default.
+    TRegistryStore::Default()->WriteString(HKeyCurrentUser, "SOFTWARE\\Test", "Long", std::string(300, 'x'));
+    EXPECT_EQ(reg.ReadString("Long", "kept"), "kept");
+    EXPECT_EQ(message([&] { reg.OpenKey(std::string(100, 'k')); }).rfind("The registry key path is longer than 99", 0), 0u);
+    reg.CloseKey();
+    EXPECT_FALSE(reg.IsOpen());
+    EXPECT_EQ(message([&] { reg.WriteString("Text", "x"); }), "Error writing string to Registry");
 }
 
 TEST(TProjectDesign, AssignCopiesInItsOrderAndRefusesOtherClasses)

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
-
 #include "platform/Application.h"
 #include "platform/FormDescription.h"
 #include "platform/Forms.h"
 #include "project/MainformDescription.h"
 #include "project/VProject.h"
+#include "ProjectTestSupport.h"
 #include "winstate/WinRstor.h"
 
 #include <cstdio>
@@ -292,35 +291,6 @@ TEST(TVersionInfo, TablesAndLimits)
 }
 
 // ---- the resource of a component, read back by a third-party tool ----------------------------
-
-class TTempDir
-{
-public:
-    TTempDir()
-    {
-        FPath = NewTempDir("vproject-");
-    }
-    ~TTempDir()
-    {
-        std::error_code ec;
-        fs::permissions(FPath, fs::perms::owner_all, fs::perm_options::add, ec);
-        for (auto &e : fs::recursive_directory_iterator(FPath, ec))
-            fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(FPath, ec);
-    }
-    const std::string &Path() const { return FPath; }
-
-private:
-    std::string FPath;
-};
-
-std::string ReadAll(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 TEST(TProject, VersionResourceOfTheComponentFlagsAndLogLine)
 {
