@@ -204,6 +204,10 @@ void TVorlantMainform::FormActivate()
 
 void TVorlantMainform::FormDestroy()
 {
+    // Waiting for the workers serves events: no deferred selection, scan start or re-rank may run
+    // in a window that is going.
+    for (QTimer *t : {starttimer, Timer1, resortTimer, FProgressTimer})
+        t->stop();
     ClearScans();
     FAllDrives.clear();
     FPickedDrives.clear();
