@@ -26,7 +26,8 @@ int RunWindow(int argc, char **argv)
             TApplication::ShowException(std::runtime_error(std::string(argv[i]) + ": not a folder"));
             return 2;
         }
-        offered.push_back(NormalizePath(argv[i]));
+        // Absolute, so that labels and "open folder" do not depend on where vorlant was started.
+        offered.push_back(NormalizePath(QFile::encodeName(info.absoluteFilePath()).toStdString()));
     }
 
     auto form = std::make_unique<TVorlantMainform>(offered);

@@ -6,7 +6,6 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -122,8 +121,8 @@ int RunReportCommand(int argc, char **argv)
         return 1;
     }
 
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     TApplication app(argc, argv);
     TQtApplicationScope services;
     QTemporaryDir pictureFolder;

@@ -61,17 +61,6 @@ void TReportPicture::LoadFromFile(const std::string &fileName)
     FEmf = TEmfPicture();
 }
 
-void TReportPicture::Clear()
-{
-    FEmf = TEmfPicture();
-    FImage = QImage();
-}
-
-QSize TReportPicture::PixelSize() const
-{
-    return FEmf.IsEmpty() ? FImage.size() : FEmf.PixelSize();
-}
-
 QSize TPreparedItem::PixelSize() const
 {
     return Emf.IsEmpty() ? Image.size() : Emf.PixelSize();

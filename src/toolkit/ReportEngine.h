@@ -73,12 +73,9 @@ public:
     /// Raises std::runtime_error when the file cannot be read or holds no picture; the previous
     /// picture is then kept.
     void LoadFromFile(const std::string &fileName);
-    void Clear();
     bool IsEmpty() const { return FEmf.IsEmpty() && FImage.isNull(); }
     const TEmfPicture &Emf() const { return FEmf; }
     const QImage &Image() const { return FImage; }
-    /// The picture's natural size in pixels (empty when there is none).
-    QSize PixelSize() const;
 
 private:
     TEmfPicture FEmf;

@@ -32,7 +32,6 @@ public:
     }
     void SetPixelsPerMm(double ppm)
     {
-        FPixelsPerMm = ppm;
         const TPreparedPage *page = FReport.Prepared();
         const QSizeF paper = page ? page->PaperSize() : QSizeF(210, 297);
         setFixedSize(QSize(static_cast<int>(std::lround(paper.width() * ppm)) + 2 * Border,
@@ -56,7 +55,6 @@ protected:
 
 private:
     const TReport &FReport;
-    double FPixelsPerMm = 1;
 };
 
 TReportPreview::TReportPreview(TReport &report, QWidget *parent)

@@ -165,6 +165,7 @@ TVorlantMainform::TVorlantMainform(std::vector<std::string> offered)
     RegisterProjectComponents();
     ReadFormDescription(*this, MainformDescription(), "VorlantMainform.vfd", false);
     Project1 = dynamic_cast<TProject *>(FindComponent("Project1"));
+    ConnectStore();
     FinishCreate();
 }
 
@@ -204,6 +205,10 @@ void TVorlantMainform::FormActivate()
 
 void TVorlantMainform::FormDestroy()
 {
+    // Waiting for the workers serves events: no deferred selection, scan start or re-rank may run
+    // in a window that is going.
+    for (QTimer *t : {starttimer, Timer1, resortTimer, FProgressTimer})
+        t->stop();
     ClearScans();
     FAllDrives.clear();
     FPickedDrives.clear();

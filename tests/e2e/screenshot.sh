@@ -41,16 +41,12 @@ for dir in "" archive archive/2019 "media/holiday films" media/music src/engine 
     done
 done
 
-# A display of our own.
-for d in $(seq 90 140); do
-    [ -e "/tmp/.X$d-lock" ] && continue
-    display=":$d"
-    break
-done
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# A display of our own: Xvfb picks a free number and tells it once it is ready.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "screenshot.sh: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+export DISPLAY=":$(head -1 "$work/display")"
 
 wait_window() { # NAME SECONDS: prints the id of the first visible window with that name
     local t=$(( $2 * 10 ))

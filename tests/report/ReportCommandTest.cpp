@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 
 #include "RtfTestReader.h"
-#include "toolkit/EmfFormat.h"
+#include "EmfTestTexts.h"
 #include "toolkit/EmfPicture.h"
 
 namespace {
@@ -43,22 +43,6 @@ void MakeFile(const QString &path, qint64 size)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     ASSERT_TRUE(f.resize(size));
-}
-
-/// Every text of the EMF's text records, one string per record.
-QStringList EmfTexts(const TEmfPicture &pic)
-{
-    QStringList texts;
-    for (const auto &r : pic.Records()) {
-        if (r.Type != Emf::EMR_EXTTEXTOUTW)
-            continue;
-        const std::uint32_t n = pic.U32(r.Offset + 44), off = pic.U32(r.Offset + 48);
-        QString t;
-        for (std::uint32_t i = 0; i < n; ++i)
-            t += QChar(static_cast<char16_t>(pic.U32(r.Offset + off + 2 * i) & 0xFFFF));
-        texts << t;
-    }
-    return texts;
 }
 
 } // namespace

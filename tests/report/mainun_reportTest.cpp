@@ -15,7 +15,7 @@
 
 #include "report/DriveReport.h"
 #include "scan/filefunction.h"
-#include "toolkit/EmfFormat.h"
+#include "EmfTestTexts.h"
 #include "toolkit/EmfPicture.h"
 #include "toolkit/ReportPreview.h"
 #include "ui/Chartformun.h"
@@ -64,21 +64,6 @@ struct TModalWatch {
         Poll.start(10);
     }
 };
-
-QStringList EmfTexts(const TEmfPicture &pic)
-{
-    QStringList texts;
-    for (const auto &r : pic.Records()) {
-        if (r.Type != Emf::EMR_EXTTEXTOUTW)
-            continue;
-        const std::uint32_t n = pic.U32(r.Offset + 44), off = pic.U32(r.Offset + 48);
-        QString t;
-        for (std::uint32_t i = 0; i < n; ++i)
-            t += QChar(static_cast<char16_t>(pic.U32(r.Offset + off + 2 * i) & 0xFFFF));
-        texts << t;
-    }
-    return texts;
-}
 
 void WriteFile(const QString &path, qint64 size)
 {

@@ -251,6 +251,18 @@ TEST(TReport, RtfHoldsTitlePictureAndEscapesHostileText)
         EXPECT_TRUE(content.Words.contains(QLatin1String(word))) << word;
     EXPECT_TRUE(content.Words.contains(QStringLiteral("paperw"))); // 297 mm = 16838 twips
     EXPECT_TRUE(rtf.contains("\\paperw16838\\paperh11906"));
+
+    // A raster picture goes in as PNG alone.
+    QImage image(40, 20, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    const QString png = dir.filePath(QStringLiteral("p.png"));
+    ASSERT_TRUE(image.save(png));
+    s.Report.SetOnBeforePrint([&](TReportObject *) { s.Picture->LoadFromFile(png.toStdString()); });
+    ASSERT_TRUE(s.Report.PrepareReport());
+    const TRtfContent raster = ReadRtf(RtfDocument(*s.Report.Prepared()));
+    EXPECT_EQ(raster.Pictures, 1);
+    EXPECT_EQ(raster.Blips, QStringList{QStringLiteral("pngblip")});
+    EXPECT_EQ(QImage::fromData(raster.FirstPictureData).pixelColor(5, 5), QColor(Qt::green));
 }
 
 TEST(TReport, PrintsThroughQPrinterAndRefusesUnwritableOutputs)
