@@ -5,6 +5,7 @@
 
 #ifdef _WIN32
 
+#include "TempDir.h"
 #include "platform/Application.h"
 #include "platform/Drives.h"
 #include "platform/FileEnum.h"
@@ -25,11 +26,8 @@ class TWinTempDir
 {
 public:
     TWinTempDir()
+        : FPath(NewTempDir("vorlant-win-"))
     {
-        char base[MAX_PATH + 1] = {};
-        GetTempPathA(MAX_PATH, base);
-        FPath = std::string(base) + "vorlant-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++Count);
-        std::filesystem::create_directories(FPath);
     }
     ~TWinTempDir()
     {
@@ -56,7 +54,6 @@ public:
     }
 
 private:
-    static inline int Count = 0;
     std::string FPath;
 };
 
