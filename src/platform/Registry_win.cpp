@@ -231,8 +231,11 @@ std::string TRegistryStore::ReadString(TRegRoot root, const std::string &key, co
     QueryOrThrow(root, key, name, type, data);
     if (type != REG_SZ)
         throw ERegistryException("Invalid data type for '" + name + "'");
-    // Stored with its terminating zero, as a rule; whatever follows a zero is no part of the text.
-    return data.substr(0, data.find('\0'));
+    // Stored with its terminating zero, as a rule; a zero inside belongs to the text, as it does in
+    // the hive files of the other systems.
+    if (!data.empty() && data.back() == '\0')
+        data.pop_back();
+    return data;
 }
 
 std::uint32_t TRegistryStore::ReadDWord(TRegRoot root, const std::string &key, const std::string &name) const

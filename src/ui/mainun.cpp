@@ -165,6 +165,7 @@ TVorlantMainform::TVorlantMainform(std::vector<std::string> offered)
     RegisterProjectComponents();
     ReadFormDescription(*this, MainformDescription(), "VorlantMainform.vfd", false);
     Project1 = dynamic_cast<TProject *>(FindComponent("Project1"));
+    ConnectStore();
     FinishCreate();
 }
 

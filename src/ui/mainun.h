@@ -22,6 +22,7 @@
 class TChartform;
 class TDiskThread;
 class TFormPanel;
+class TWinRestorer;
 
 /// Raised by StrToInt for a text that is not a decimal 32-bit integer.
 class EConvertInt : public EConvertError
@@ -70,9 +71,18 @@ public:
     QTimer *resortTimer; ///< 100 ms after a change of "Show: " or Enter in "Files count:": the re-rank
     /// The version component, created from the window's stored description (owned by the form).
     TProject *Project1 = nullptr;
+    /// The window state store, from the stored description (INI file next to the program): it
+    /// restores geometry and the files count before FormCreate and saves them at every close.
+    TWinRestorer *wr = nullptr;
 
     // Event handlers.
     void FormCreate(TObject *sender);
+    /// The store's component-value events (mainun_store.cpp): for dxBarEdit1 only, "Files count:"
+    /// is read from / written to section "Options", ident "Filecount", as text (a stored text that
+    /// is no number is shown as it is; the scan start refuses it). Both return false, so the store
+    /// itself handles none of the window's controls.
+    bool wrReadComponentValue(TObject *sender, TComponent *component, std::string &section, std::string ident);
+    bool wrSaveComponentValue(TObject *sender, TComponent *component, std::string &section, std::string ident);
     /// First activation only: enables starttimer.
     void FormActivate();
     void FormDestroy();
@@ -140,6 +150,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    /// Finds wr from the description and gives it its handlers and the Qt controls (before Loaded).
+    void ConnectStore();
     struct TPicked {
         std::string Drive;
         std::unique_ptr<TDiskThread> Worker;
