@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The registry on Windows: the system's own, through the registry API (ANSI names and texts).
+// The registry store on Windows: the real registry through the advapi32 calls. Key paths are
+// cleaned of empty segments first, as the emulation does.
 #include "Registry.h"
 
-#include <windows.h>
+#include "RegHive.h"
 
-#include <vector>
+#include <cstring>
+
+#include <windows.h>
 
 struct TRegistryStore::TImpl {
 };
@@ -13,57 +16,142 @@ namespace {
 
 HKEY RootHandle(TRegRoot root)
 {
-    if (RootKeyName(root).empty())
-        throw ERegistryException("Unknown registry root key " + std::to_string(root));
-    // The predefined handles are sign-extended 32-bit values.
-    return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(static_cast<LONG>(root)));
+    // The predefined keys are sign-extended 32-bit values.
+    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
+}
+
+std::string SystemMessage(LONG code)
+{
+    char *text = nullptr;
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char *>(&text), 0, nullptr);
+    std::string message = n ? std::string(text, n) : "error " + std::to_string(code);
+    if (text)
+        LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
+        message.pop_back();
+    return message;
 }
 
 std::string Describe(TRegRoot root, const std::string &key)
 {
-    return RootKeyName(root) + (key.empty() ? "" : "\\" + key);
+    std::string k = TRegHive::Normalize(key);
+    return RootKeyName(root) + (k.empty() ? "" : "\\" + k);
 }
 
-std::string Reason(LONG code)
-{
-    char buffer[512] = {};
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(code),
-        0, buffer, sizeof buffer, nullptr);
-    std::string text(buffer, n);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-        text.pop_back();
-    return text.empty() ? "error " + std::to_string(code) : text;
-}
-
-/// An open key, closed with the object.
-class TKey
+// An open key, closed when it goes.
+class TOpenKey
 {
 public:
-    TKey() = default;
-    ~TKey()
+    TOpenKey() = default;
+    ~TOpenKey()
     {
         if (FKey)
             RegCloseKey(FKey);
     }
-    TKey(const TKey &) = delete;
-    TKey &operator=(const TKey &) = delete;
-    HKEY *Out() { return &FKey; }
+    TOpenKey(const TOpenKey &) = delete;
+    TOpenKey &operator=(const TOpenKey &) = delete;
+
+    /// Opens root\key with `access`; the registry's result code.
+    LONG Open(TRegRoot root, const std::string &key, REGSAM access)
+    {
+        if (RootKeyName(root).empty())
+            return ERROR_INVALID_HANDLE;
+        return RegOpenKeyExA(RootHandle(root), TRegHive::Normalize(key).c_str(), 0, access, &FKey);
+    }
+    /// Opens root\key for a change, raising the store's errors: a missing key or no access.
+    void OpenForChange(TRegRoot root, const std::string &key, REGSAM access)
+    {
+        LONG result = Open(root, key, access);
+        if (result == ERROR_FILE_NOT_FOUND)
+            throw ERegistryException("Registry key " + Describe(root, key) + " does not exist");
+        if (result != ERROR_SUCCESS)
+            throw ERegistryException("Access denied to registry root " + RootKeyName(root) + " (" + SystemMessage(result) + ")");
+    }
     HKEY Get() const { return FKey; }
 
 private:
     HKEY FKey = nullptr;
 };
 
-LONG Open(TRegRoot root, const std::string &key, REGSAM access, TKey &out)
+// Names the key's subkeys (subKeys true) or values, in the registry's order.
+std::vector<std::string> Names(TRegRoot root, const std::string &key, bool subKeys)
 {
-    return RegOpenKeyExA(RootHandle(root), key.empty() ? nullptr : key.c_str(), 0, access, out.Out());
+    TOpenKey k;
+    if (k.Open(root, key, KEY_READ) != ERROR_SUCCESS)
+        return {};
+    DWORD longestKey = 0, longestValue = 0;
+    if (RegQueryInfoKeyA(k.Get(), nullptr, nullptr, nullptr, nullptr, &longestKey, nullptr, nullptr, &longestValue,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return {};
+    std::vector<std::string> names;
+    std::vector<char> buffer((subKeys ? longestKey : longestValue) + 2);
+    for (DWORD index = 0;; ++index) {
+        DWORD length = static_cast<DWORD>(buffer.size());
+        LONG result = subKeys ? RegEnumKeyExA(k.Get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr)
+                              : RegEnumValueA(k.Get(), index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_MORE_DATA) { // grew meanwhile
+            buffer.resize(buffer.size() * 2 + 256);
+            --index;
+            continue;
+        }
+        if (result != ERROR_SUCCESS)
+            break;
+        names.emplace_back(buffer.data(), length);
+    }
+    return names;
 }
 
-void OpenOrThrow(TRegRoot root, const std::string &key, REGSAM access, TKey &out)
+// Reads the value's type and data; false when the key or value is missing.
+bool Query(TRegRoot root, const std::string &key, const std::string &name, DWORD &type, std::string &data)
 {
-    LONG rc = Open(root, key, access, out);
-    if (rc != ERROR_SUCCESS)
-        throw ERegistryException("Cannot open registry key " + Describe(root, key) + " (" + Reason(rc) + ")");
+    TOpenKey k;
+    if (k.Open(root, key, KEY_QUERY_VALUE) != ERROR_SUCCESS)
+        return false;
+    for (;;) {
+        DWORD size = 0;
+        if (RegQueryValueExA(k.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+            return false;
+        data.resize(size);
+        LONG result = RegQueryValueExA(k.Get(), name.c_str(), nullptr, &type,
+                                       reinterpret_cast<BYTE *>(data.data()), &size);
+        if (result == ERROR_MORE_DATA)
+            continue;
+        if (result != ERROR_SUCCESS)
+            return false;
+        data.resize(size);
+        return true;
+    }
+}
+
+// Reads the value, raising the store's errors when the key or value is missing.
+void QueryOrThrow(TRegRoot root, const std::string &key, const std::string &name, DWORD &type, std::string &data)
+{
+    if (Query(root, key, name, type, data))
+        return;
+    TOpenKey k;
+    if (k.Open(root, key, KEY_QUERY_VALUE) != ERROR_SUCCESS)
+        throw ERegistryException("Registry key " + Describe(root, key) + " does not exist");
+    throw ERegistryException("Registry value \"" + name + "\" does not exist in " + Describe(root, key));
+}
+
+void SetValue(TRegRoot root, const std::string &key, const std::string &name, DWORD type, const void *data, DWORD size)
+{
+    TOpenKey k;
+    k.OpenForChange(root, key, KEY_SET_VALUE);
+    LONG result = RegSetValueExA(k.Get(), name.c_str(), 0, type, static_cast<const BYTE *>(data), size);
+    if (result != ERROR_SUCCESS)
+        throw ERegistryException("Cannot write the registry value \"" + name + "\" in " + Describe(root, key) + " ("
+                                 + SystemMessage(result) + ")");
+}
+
+// Deletes root\key with everything below it, deepest first (RegDeleteKeyA takes no key with subkeys).
+LONG DeleteTree(TRegRoot root, const std::string &key)
+{
+    for (const std::string &sub : Names(root, key, true))
+        if (LONG result = DeleteTree(root, key + "\\" + sub); result != ERROR_SUCCESS)
+            return result;
+    return RegDeleteKeyA(RootHandle(root), key.c_str());
 }
 
 } // namespace
@@ -83,157 +171,112 @@ TRegistryStore::~TRegistryStore() = default;
 
 bool TRegistryStore::KeyExists(TRegRoot root, const std::string &key) const
 {
-    TKey k;
-    return Open(root, key, KEY_READ, k) == ERROR_SUCCESS;
+    TOpenKey k;
+    return k.Open(root, key, KEY_READ) == ERROR_SUCCESS;
 }
 
 bool TRegistryStore::KeyWritable(TRegRoot root, const std::string &key) const
 {
-    TKey k;
-    try {
-        return Open(root, key, KEY_ALL_ACCESS, k) == ERROR_SUCCESS;
-    } catch (const ERegistryException &) {
-        return false;
-    }
+    TOpenKey k;
+    return k.Open(root, key, KEY_READ | KEY_WRITE) == ERROR_SUCCESS;
 }
 
 void TRegistryStore::CreateKey(TRegRoot root, const std::string &key)
 {
-    TKey k;
-    LONG rc = RegCreateKeyExA(RootHandle(root), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-        k.Out(), nullptr);
-    if (rc != ERROR_SUCCESS)
-        throw ERegistryException("Cannot create registry key " + Describe(root, key) + " (" + Reason(rc) + ")");
+    if (RootKeyName(root).empty())
+        throw ERegistryException("Unknown registry root key " + std::to_string(root));
+    HKEY created = nullptr;
+    LONG result = RegCreateKeyExA(RootHandle(root), TRegHive::Normalize(key).c_str(), 0, nullptr,
+                                  REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &created, nullptr);
+    if (result != ERROR_SUCCESS)
+        throw ERegistryException("Access denied to registry root " + RootKeyName(root) + " (" + SystemMessage(result) + ")");
+    RegCloseKey(created);
 }
 
 bool TRegistryStore::DeleteKey(TRegRoot root, const std::string &key)
 {
-    if (key.find_first_not_of('\\') == std::string::npos)
+    const std::string path = TRegHive::Normalize(key);
+    if (path.empty())
         throw ERegistryException("The registry root " + RootKeyName(root) + " cannot be deleted");
-    LONG rc = RegDeleteTreeA(RootHandle(root), key.c_str());
-    if (rc == ERROR_SUCCESS) {
-        RegDeleteKeyA(RootHandle(root), key.c_str()); // the tree call empties the key; this removes it
-        return true;
-    }
-    if (rc == ERROR_FILE_NOT_FOUND)
+    if (!KeyExists(root, path))
         return false;
-    throw ERegistryException("Cannot delete registry key " + Describe(root, key) + " (" + Reason(rc) + ")");
+    if (LONG result = DeleteTree(root, path); result != ERROR_SUCCESS)
+        throw ERegistryException("Cannot delete the registry key " + Describe(root, path) + " (" + SystemMessage(result) + ")");
+    return true;
 }
 
 std::vector<std::string> TRegistryStore::SubKeyNames(TRegRoot root, const std::string &key) const
 {
-    std::vector<std::string> out;
-    TKey k;
-    if (Open(root, key, KEY_READ, k) != ERROR_SUCCESS)
-        return out;
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD size = sizeof name;
-        if (RegEnumKeyExA(k.Get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        out.emplace_back(name, size);
-    }
-    return out;
+    return Names(root, key, true);
 }
 
 std::vector<std::string> TRegistryStore::ValueNames(TRegRoot root, const std::string &key) const
 {
-    std::vector<std::string> out;
-    TKey k;
-    if (Open(root, key, KEY_READ, k) != ERROR_SUCCESS)
-        return out;
-    std::vector<char> name(16384);
-    for (DWORD i = 0;; ++i) {
-        DWORD size = static_cast<DWORD>(name.size());
-        if (RegEnumValueA(k.Get(), i, name.data(), &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        out.emplace_back(name.data(), size);
-    }
-    return out;
+    return Names(root, key, false);
 }
 
 std::optional<TRegDataType> TRegistryStore::ValueType(TRegRoot root, const std::string &key, const std::string &name) const
 {
-    TKey k;
-    if (Open(root, key, KEY_READ, k) != ERROR_SUCCESS)
-        return std::nullopt;
     DWORD type = 0;
-    if (RegQueryValueExA(k.Get(), name.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
+    std::string data;
+    if (!Query(root, key, name, type, data))
         return std::nullopt;
     return static_cast<TRegDataType>(type);
 }
 
 std::string TRegistryStore::ReadString(TRegRoot root, const std::string &key, const std::string &name) const
 {
-    TKey k;
-    OpenOrThrow(root, key, KEY_READ, k);
-    DWORD type = 0, size = 0;
-    LONG rc = RegQueryValueExA(k.Get(), name.c_str(), nullptr, &type, nullptr, &size);
-    if (rc != ERROR_SUCCESS)
-        throw ERegistryException("Registry value \"" + name + "\" does not exist in " + Describe(root, key));
-    if (type != REG_SZ && type != REG_EXPAND_SZ)
+    DWORD type = 0;
+    std::string data;
+    QueryOrThrow(root, key, name, type, data);
+    if (type != REG_SZ)
         throw ERegistryException("Invalid data type for '" + name + "'");
-    std::vector<char> data(size + 1);
-    rc = RegQueryValueExA(k.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(data.data()), &size);
-    if (rc != ERROR_SUCCESS)
-        throw ERegistryException("Cannot read registry value \"" + name + "\" (" + Reason(rc) + ")");
-    std::string text(data.data(), size);
-    while (!text.empty() && text.back() == '\0')
-        text.pop_back();
-    return text;
+    // Stored with its terminating zero, as a rule; a zero inside belongs to the text, as it does in
+    // the hive files of the other systems.
+    if (!data.empty() && data.back() == '\0')
+        data.pop_back();
+    return data;
 }
 
 std::uint32_t TRegistryStore::ReadDWord(TRegRoot root, const std::string &key, const std::string &name) const
 {
-    TKey k;
-    OpenOrThrow(root, key, KEY_READ, k);
-    DWORD type = 0, value = 0, size = sizeof value;
-    LONG rc = RegQueryValueExA(k.Get(), name.c_str(), nullptr, &type, nullptr, nullptr);
-    if (rc != ERROR_SUCCESS)
-        throw ERegistryException("Registry value \"" + name + "\" does not exist in " + Describe(root, key));
-    if (type != REG_DWORD)
+    DWORD type = 0;
+    std::string data;
+    QueryOrThrow(root, key, name, type, data);
+    if (type != REG_DWORD || data.size() != sizeof(DWORD))
         throw ERegistryException("Invalid data type for '" + name + "'");
-    rc = RegQueryValueExA(k.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(&value), &size);
-    if (rc != ERROR_SUCCESS)
-        throw ERegistryException("Cannot read registry value \"" + name + "\" (" + Reason(rc) + ")");
+    DWORD value = 0;
+    std::memcpy(&value, data.data(), sizeof value);
     return value;
 }
 
 void TRegistryStore::WriteString(TRegRoot root, const std::string &key, const std::string &name, const std::string &value)
 {
-    TKey k;
-    OpenOrThrow(root, key, KEY_SET_VALUE, k);
-    LONG rc = RegSetValueExA(k.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
-        static_cast<DWORD>(value.size() + 1));
-    if (rc != ERROR_SUCCESS)
-        throw ERegistryException("Cannot write registry value \"" + name + "\" (" + Reason(rc) + ")");
+    SetValue(root, key, name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
 }
 
 void TRegistryStore::WriteDWord(TRegRoot root, const std::string &key, const std::string &name, std::uint32_t value)
 {
-    TKey k;
-    OpenOrThrow(root, key, KEY_SET_VALUE, k);
-    DWORD v = value;
-    LONG rc = RegSetValueExA(k.Get(), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE *>(&v), sizeof v);
-    if (rc != ERROR_SUCCESS)
-        throw ERegistryException("Cannot write registry value \"" + name + "\" (" + Reason(rc) + ")");
+    const DWORD data = value;
+    SetValue(root, key, name, REG_DWORD, &data, sizeof data);
 }
 
 bool TRegistryStore::DeleteValue(TRegRoot root, const std::string &key, const std::string &name)
 {
-    TKey k;
-    OpenOrThrow(root, key, KEY_SET_VALUE, k);
-    LONG rc = RegDeleteValueA(k.Get(), name.c_str());
-    if (rc == ERROR_FILE_NOT_FOUND)
+    TOpenKey k;
+    k.OpenForChange(root, key, KEY_SET_VALUE);
+    LONG result = RegDeleteValueA(k.Get(), name.c_str());
+    if (result == ERROR_FILE_NOT_FOUND)
         return false;
-    if (rc != ERROR_SUCCESS)
-        throw ERegistryException("Cannot delete registry value \"" + name + "\" (" + Reason(rc) + ")");
+    if (result != ERROR_SUCCESS)
+        throw ERegistryException("Cannot delete the registry value \"" + name + "\" in " + Describe(root, key) + " ("
+                                 + SystemMessage(result) + ")");
     return true;
 }
 
+// The registry's own start-up key starts the program on Windows; there is no entry beside it.
 void TRegistryStore::SetLoginStart(const std::string &, const std::string &, const std::string &, bool)
 {
-    // The start-up key of the registry is the login start-up entry on Windows.
 }
 
 bool TRegistryStore::LoginStartExists(const std::string &) const

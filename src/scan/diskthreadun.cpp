@@ -46,6 +46,10 @@ void TDiskThread::Execute()
         Synchronize([this] { ClearSync(); });
         FAborted = false;
         ScanFolder(FDrive);
+        // Stop raises the event's flag before Terminated: a walk that ended on the flag between the
+        // two must not start the fill either.
+        if (FStopEvent->Signalled())
+            FAborted = true;
         FIndex = 0;
         // A stopped run adds no point, so it skips the ranking and ends at once; Rerank ranks later.
         if (!Terminated() && !FAborted)

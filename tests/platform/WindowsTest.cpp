@@ -8,6 +8,7 @@
 #include "platform/Application.h"
 #include "platform/Drives.h"
 #include "platform/FileEnum.h"
+#include "platform/Registry.h"
 #include "platform/SyncObjects.h"
 
 #include <filesystem>
@@ -177,6 +178,62 @@ TEST(Windows, TickCountIsTheSystemsTick)
     const std::uint32_t tick = TickCount();
     const DWORD after = GetTickCount();
     EXPECT_LE(tick - before, after - before);
+}
+
+// The store works on the real registry: what it writes the registry's own calls read, and the
+// other way round. One key of this process's own, removed at the end.
+TEST(Windows, RegistryStoreIsTheRealRegistry)
+{
+    TRegistryStore reg;
+    const std::string key = "Software\\Vorlant-test-" + std::to_string(GetCurrentProcessId());
+    reg.CreateKey(HKeyCurrentUser, key + "\\Demo\\\\Deeper\\"); // empty segments are ignored
+    EXPECT_TRUE(reg.KeyExists(HKeyCurrentUser, key + "\\DEMO\\deeper"));
+    EXPECT_TRUE(reg.KeyWritable(HKeyCurrentUser, key));
+    const std::string demo = key + "\\Demo";
+    const std::vector<std::string> texts = {"plain", "", "two\nlines\r\n", "bad utf8 \xff\xfe", std::string("nul\0inside", 10)};
+    for (size_t i = 0; i < texts.size(); ++i)
+        reg.WriteString(HKeyCurrentUser, demo, "s" + std::to_string(i), texts[i]);
+    reg.WriteDWord(HKeyCurrentUser, demo, "Width", 0xFFFFFFFFu);
+    reg.WriteDWord(HKeyCurrentUser, demo, "width", 31); // the same value, any case
+    for (size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(reg.ReadString(HKeyCurrentUser, demo, "S" + std::to_string(i)), texts[i]) << i;
+    EXPECT_EQ(reg.ReadDWord(HKeyCurrentUser, demo, "WIDTH"), 31u);
+    EXPECT_EQ(reg.ValueNames(HKeyCurrentUser, demo).size(), texts.size() + 1);
+    EXPECT_EQ(reg.SubKeyNames(HKeyCurrentUser, key), (std::vector<std::string>{"Demo"}));
+
+    HKEY native = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, demo.c_str(), 0, KEY_READ | KEY_WRITE, &native), ERROR_SUCCESS);
+    DWORD type = 0, number = 0, size = sizeof number;
+    EXPECT_EQ(RegQueryValueExA(native, "Width", nullptr, &type, reinterpret_cast<BYTE *>(&number), &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(number, 31u);
+    const char path[] = "C:\\Program Files\\Vorlant";
+    RegSetValueExA(native, "Path", 0, REG_SZ, reinterpret_cast<const BYTE *>(path), sizeof path);
+    RegSetValueExA(native, "Multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE *>("a\0b\0"), 5);
+    RegCloseKey(native);
+    EXPECT_EQ(reg.ReadString(HKeyCurrentUser, demo, "path"), path);
+    EXPECT_EQ(reg.ValueType(HKeyCurrentUser, demo, "Multi"), static_cast<TRegDataType>(REG_MULTI_SZ));
+
+    // Errors: another type, a missing value or key, the root itself.
+    EXPECT_THROW(reg.ReadDWord(HKeyCurrentUser, demo, "s0"), ERegistryException);
+    try {
+        reg.ReadString(HKeyCurrentUser, demo, "Width");
+        ADD_FAILURE() << "no error";
+    } catch (const ERegistryException &e) {
+        EXPECT_STREQ(e.what(), "Invalid data type for 'Width'");
+    }
+    EXPECT_THROW(reg.ReadString(HKeyCurrentUser, demo, "none"), ERegistryException);
+    EXPECT_THROW(reg.WriteString(HKeyCurrentUser, key + "\\Missing", "v", "x"), ERegistryException);
+    EXPECT_FALSE(reg.ValueType(HKeyCurrentUser, demo, "none"));
+    EXPECT_TRUE(reg.DeleteValue(HKeyCurrentUser, demo, "S1"));
+    EXPECT_FALSE(reg.DeleteValue(HKeyCurrentUser, demo, "s1"));
+    EXPECT_THROW(reg.DeleteKey(HKeyCurrentUser, ""), ERegistryException);
+
+    // A key goes with everything below it.
+    EXPECT_TRUE(reg.DeleteKey(HKeyCurrentUser, key));
+    EXPECT_FALSE(reg.KeyExists(HKeyCurrentUser, demo));
+    EXPECT_FALSE(reg.KeyExists(HKeyCurrentUser, key));
+    EXPECT_FALSE(reg.DeleteKey(HKeyCurrentUser, key));
 }
 
 #else

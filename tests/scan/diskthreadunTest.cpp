@@ -12,8 +12,11 @@
 #include <chrono>
 #include <filesystem>
 #include <set>
-#include <sys/wait.h>
 #include <thread>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 
 namespace {
 
@@ -278,18 +281,22 @@ TEST(TDiskThread, UnreadableFolderIsSkipped)
 class TDiskThreadStop : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
+    /// One tree for the suite, built when first needed (again after a test changed it).
+    static const TTempTree &SharedTree()
     {
-        Shared = std::make_unique<TTempTree>();
-        // Enough files that the walk is still going when the test stops it. Empty ones under
-        // Windows: Wine takes milliseconds to delete a file that holds data.
-        for (int d = 0; d < 100; ++d)
-            for (int f = 0; f < 100; ++f)
-                Shared->File("d" + std::to_string(d) + "/f" + std::to_string(f), TTempTree::Separator == '/' ? d * 100 + f : 0, 0);
+        if (!Shared) {
+            Shared = std::make_unique<TTempTree>();
+            // Enough files that the walk is still going when the test stops it. Empty ones under
+            // Windows: Wine takes milliseconds to delete a file that holds data.
+            for (int d = 0; d < 100; ++d)
+                for (int f = 0; f < 100; ++f)
+                    Shared->File("d" + std::to_string(d) + "/f" + std::to_string(f), TTempTree::Separator == '/' ? d * 100 + f : 0, 0);
+        }
+        return *Shared;
     }
     static void TearDownTestSuite() { Shared.reset(); }
     static inline std::unique_ptr<TTempTree> Shared;
-    const TTempTree &Tree = *Shared;
+    const TTempTree &Tree = SharedTree();
 };
 
 TEST_F(TDiskThreadStop, BeforeTheWalk)
@@ -337,8 +344,10 @@ TEST_F(TDiskThreadStop, FilesVanishingDuringTheWalkDoNoHarm)
     TRun run(Tree.Root(), 5, rmGreatest);
     run.Worker->Resume();
     std::thread remover([&] {
-        for (int d = 99; d >= 0; d -= 2)
-            std::system(("rm -rf '" + Tree.Path("d" + std::to_string(d)) + "'").c_str());
+        for (int d = 99; d >= 0; d -= 2) {
+            std::error_code ec; // a file the walk holds open may refuse to go under Windows
+            std::filesystem::remove_all(Tree.Path("d" + std::to_string(d)), ec);
+        }
     });
     run.Finish();
     remover.join();
@@ -346,6 +355,7 @@ TEST_F(TDiskThreadStop, FilesVanishingDuringTheWalkDoNoHarm)
     EXPECT_GE(run.Worker->FilesSoFar(), 5000u); // the even folders stay
     EXPECT_TRUE(run.Worker->ErrorMessage().empty());
     EXPECT_EQ(run.Series.Count(), 6);
+    Shared.reset(); // the next test gets a whole tree again
 }
 
 TEST_F(TDiskThreadStop, DestroyWhileBlockedInSynchronousCall)

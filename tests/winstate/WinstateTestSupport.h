@@ -10,9 +10,14 @@
 #include <functional>
 #include <sstream>
 #include <string>
+
+#include "TempDir.h"
+
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 /// A fresh folder below the system's temporary folder, removed with everything in it.
 class TTempDir
@@ -20,18 +25,19 @@ class TTempDir
 public:
     TTempDir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vorlant-ws-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        FPath = pattern;
+        FPath = NewTempDir("vorlant-ws-");
+#ifndef _WIN32
         ::chmod(FPath.c_str(), 0755); // readable for the unprivileged checks
+#endif
     }
     ~TTempDir()
     {
         std::error_code ec;
+#ifndef _WIN32
         for (auto &entry : std::filesystem::recursive_directory_iterator(FPath, ec))
             if (entry.is_directory(ec))
                 ::chmod(entry.path().c_str(), 0755);
+#endif
         std::filesystem::remove_all(FPath, ec);
     }
     TTempDir(const TTempDir &) = delete;
@@ -64,6 +70,8 @@ inline std::string UnwritableFolder(const TTempDir &dir)
     return dir / "plain-file/sub";
 }
 
+#ifndef _WIN32 // users and permissions as POSIX has them
+
 /// Outcome of RunUnprivileged.
 enum class TUnprivileged { upPassed, upFailed, upUnavailable };
 
@@ -95,3 +103,5 @@ inline TUnprivileged RunUnprivileged(const std::function<bool()> &check)
             GTEST_SKIP() << "cannot run as an unprivileged user here";                                                 \
         EXPECT_EQ(outcome_, TUnprivileged::upPassed);                                                                  \
     } while (false)
+
+#endif
