@@ -4,15 +4,25 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
+// Entries are read with getdents64 into a buffer of our own: a DIR stream would cost two more
+// system calls per folder (fdopendir checks the descriptor) and an allocation.
 struct TFolderReader::TImpl {
-    DIR *Dir = nullptr;
+    int Fd = -1;
     dev_t Device = 0;
     std::uint32_t Mask = faAnyFile;
+    std::unique_ptr<char[]> Buffer; // only while entries remain to be read
+    long Length = 0;
+    long Position = 0;
 };
+
+namespace {
+constexpr long BufferSize = 32 * 1024;
+}
 
 namespace {
 
@@ -60,10 +70,11 @@ TFolderReader::TFolderReader(const std::string &path, std::uint32_t attrMask)
     if (fd < 0)
         return;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !(FImpl->Dir = fdopendir(fd))) {
+    if (fstat(fd, &st) != 0) {
         close(fd);
         return;
     }
+    FImpl->Fd = fd;
     FImpl->Device = st.st_dev;
 }
 
@@ -72,37 +83,53 @@ TFolderReader::TFolderReader(const TFolderReader &parent, std::string_view name)
 {
     FImpl->Mask = parent.FImpl->Mask;
     FImpl->Device = parent.FImpl->Device;
-    if (!parent.FImpl->Dir)
+    if (parent.FImpl->Fd < 0)
         return;
-    int fd = OpenFolderAt(dirfd(parent.FImpl->Dir), std::string(name).c_str(), false);
+    int fd = OpenFolderAt(parent.FImpl->Fd, std::string(name).c_str(), false);
     if (fd < 0)
         return;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || st.st_dev != FImpl->Device || !(FImpl->Dir = fdopendir(fd)))
+    if (fstat(fd, &st) != 0 || st.st_dev != FImpl->Device) {
         close(fd);
+        return;
+    }
+    FImpl->Fd = fd;
 }
 
 TFolderReader::~TFolderReader()
 {
-    if (FImpl->Dir)
-        closedir(FImpl->Dir);
+    if (FImpl->Fd >= 0)
+        close(FImpl->Fd);
 }
 
 bool TFolderReader::Valid() const
 {
-    return FImpl->Dir != nullptr;
+    return FImpl->Fd >= 0;
 }
 
 bool TFolderReader::Next(TDirEntry &entry)
 {
-    if (!FImpl->Dir)
+    TImpl &impl = *FImpl;
+    if (impl.Fd < 0)
         return false;
-    const int fd = dirfd(FImpl->Dir);
+    const int fd = impl.Fd;
     for (;;) {
-        errno = 0;
-        const dirent *d = readdir(FImpl->Dir);
-        if (!d)
-            return false;
+        if (impl.Position >= impl.Length) {
+            if (impl.Length < 0)
+                return false; // the end was reached (or reading failed) before
+            if (!impl.Buffer)
+                impl.Buffer = std::make_unique<char[]>(BufferSize);
+            const ssize_t n = getdents64(fd, impl.Buffer.get(), BufferSize);
+            if (n <= 0) {
+                impl.Buffer.reset();
+                impl.Length = -1;
+                return false;
+            }
+            impl.Length = n;
+            impl.Position = 0;
+        }
+        const auto *d = reinterpret_cast<const dirent64 *>(impl.Buffer.get() + impl.Position);
+        impl.Position += d->d_reclen;
         const char *name = d->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;

@@ -8,7 +8,6 @@
 #include <exception>
 #include <thread>
 
-
 TDiskThread::TDiskThread(const std::string &drive, TBarSeries *series, int showCount, int mode, TNotifyEvent onDone)
     : FStopEvent(std::make_unique<TEvent>())
     , FSeries(series)
