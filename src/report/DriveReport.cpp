@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "platform/Application.h"
+#include "platform/UserFolders.h"
 #include "scan/filefunction.h"
 #include "toolkit/EmfWriter.h"
 #include "toolkit/QtApplication.h"
@@ -62,9 +63,13 @@ std::string ReportFolder()
 {
     if (!FolderOverride().empty())
         return FolderOverride();
-    std::string folder = ExtractPath(ExecutablePath());
+    std::string folder = ExtractPath(Application().ExeName());
     if (folder.empty()) // the system could not tell: Qt's idea of it
         folder = FromQString(QCoreApplication::applicationDirPath()) + PathDelim;
+    // An installed program's folder is not the user's to write: the picture goes to the user's
+    // cache folder instead, or every report would fail.
+    if (!FolderWritable(folder))
+        folder = UserCacheFolder() + PathDelim;
     return folder;
 }
 

@@ -27,8 +27,9 @@ void BuildDriveReport(TReport &report);
 /// The footer text: program name, version and copyright line.
 QString DriveReportFooter();
 
-/// The folder that receives tmp.emf: the one set by SetReportFolder, else the executable's folder
-/// (with its trailing separator).
+/// The folder that receives tmp.emf (with its trailing separator): the one set by SetReportFolder,
+/// else the executable's folder, or the user's cache folder when the executable's folder cannot be
+/// written (an installed program).
 std::string ReportFolder();
 /// Tests point the picture file elsewhere (for example below a regular file, where nobody can
 /// write); an empty text returns to the executable's folder.

@@ -93,6 +93,11 @@ void TQtApplicationServices::Terminate()
     QCoreApplication::quit();
 }
 
+std::string TQtApplicationServices::ExeName() const
+{
+    return FExeName.empty() ? TApplicationServices::ExeName() : FExeName;
+}
+
 std::string TQtApplicationServices::Title() const
 {
     return FromQString(QGuiApplication::applicationDisplayName());

@@ -43,11 +43,17 @@ public:
     void SetTitle(const std::string &title) override;
     TForm *MainForm() const override { return FMainForm; }
     void SetMainForm(TForm *form) override { FMainForm = form; }
+    /// Where the program takes itself to be; empty (the default) means the running executable.
+    /// Tests move it into a folder of their own, so that what the program keeps next to itself (its
+    /// INI file, tmp.emf) stays out of the build tree and out of other tests' way.
+    std::string ExeName() const override;
+    void SetExeName(const std::string &path) { FExeName = path; }
 
 private:
     QObject FContext; // lives on the GUI thread; target of the queued invocations
     std::atomic<bool> FTerminated{false};
     TForm *FMainForm = nullptr;
+    std::string FExeName;
 };
 
 /// Installs TQtApplicationServices for its lifetime; the plain default comes back after.

@@ -3,6 +3,9 @@
 // (section "Options", ident "Filecount").
 #include "ui/mainun.h"
 
+#include "platform/Application.h"
+#include "platform/UserFolders.h"
+#include "scan/filefunction.h"
 #include "winstate/WinRstorQt.h"
 
 void TVorlantMainform::ConnectStore()
@@ -11,6 +14,11 @@ void TVorlantMainform::ConnectStore()
     wr = dynamic_cast<TWinRestorer *>(FindComponent("wr"));
     if (!wr)
         return; // a description without a store: nothing persists
+    // Next to the executable when that folder can be written (a portable copy); an installed
+    // program's folder cannot be, and a store there would never remember anything: the user's
+    // configuration folder then holds the INI file instead.
+    if (wr->SaveTo() == SLocalDir && !FolderWritable(ExtractPath(Application().ExeName())))
+        wr->SetSaveTo(SWinDir);
     wr->SetOnReadComponentValue([this](TObject *sender, TComponent *component, std::string &section, std::string ident) {
         return wrReadComponentValue(sender, component, section, std::move(ident));
     });

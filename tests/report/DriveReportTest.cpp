@@ -74,8 +74,8 @@ TEST(DriveReport, TemplateHasItsPageObjectsAndVariable)
 
 TEST(DriveReport, PictureFileLiesNextToTheProgram)
 {
-    EXPECT_EQ(ReportFolder(), ExtractPath(ExecutablePath()));
-    EXPECT_EQ(TmpEmfPath(), NormalizePath(ExtractPath(ExecutablePath()) + "tmp.emf"));
+    EXPECT_EQ(ReportFolder(), ExtractPath(Application().ExeName()));
+    EXPECT_EQ(TmpEmfPath(), NormalizePath(ExtractPath(Application().ExeName()) + "tmp.emf"));
     EXPECT_EQ(TmpEmfPath().find(std::string(2, PathDelim)), std::string::npos);
     TFolderScope scope(QStringLiteral("/some/where/"));
     EXPECT_EQ(TmpEmfPath(), NormalizePath(std::string("/some/where/tmp.emf")));

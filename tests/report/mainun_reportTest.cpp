@@ -13,6 +13,7 @@
 
 #include <functional>
 
+#include "platform/Application.h"
 #include "report/DriveReport.h"
 #include "scan/filefunction.h"
 #include "EmfTestTexts.h"
@@ -129,8 +130,8 @@ TEST_F(MainformReport, TwoDrivesReportTheActiveTabAndLeaveOnePictureFile)
 {
     TModalWatch watch;
     auto form = Scanned();
-    // The picture file goes next to the program (here: the test's executable).
-    EXPECT_EQ(TmpEmfPath(), NormalizePath(ExtractPath(ExecutablePath()) + "tmp.emf"));
+    // The picture file goes next to the program (here: where the test main placed it).
+    EXPECT_EQ(TmpEmfPath(), NormalizePath(ExtractPath(Application().ExeName()) + "tmp.emf"));
     const QString c = QString::fromStdString(form->TabDrive(0)), d = QString::fromStdString(form->TabDrive(1));
 
     form->Page95Control1->setCurrentIndex(1);

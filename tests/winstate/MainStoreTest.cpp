@@ -3,6 +3,8 @@
 #include "WinstateTestSupport.h"
 
 #include "platform/Application.h"
+#include "report/DriveReport.h"
+#include "toolkit/QtApplication.h"
 #include "ui/mainun.h"
 #include "winstate/WinRstor.h"
 
@@ -32,7 +34,7 @@ protected:
 
 } // namespace
 
-// One test: every case uses the one INI file next to this program, and ctest runs tests in parallel.
+// One test for the whole cycle: every case uses the one INI file next to the program.
 TEST_F(MainStore, FilesCountAndGeometryPersist)
 {
     {
@@ -69,4 +71,42 @@ TEST_F(MainStore, FilesCountAndGeometryPersist)
         EXPECT_EQ(std::string(e.what()), "'abc' ist kein gültiger Integerwert");
     }
     EXPECT_EQ(form.PickedCount(), 0);
+}
+
+// A portable copy keeps its INI file and tmp.emf next to itself; an installed one, whose folder it
+// cannot write, keeps them in the user's configuration and cache folders, and still remembers.
+TEST_F(MainStore, InstalledCopyKeepsItsFilesInTheUserFolders)
+{
+    auto &services = dynamic_cast<TQtApplicationServices &>(Application());
+    const std::string savedExe = services.ExeName();
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME"), savedCache = qgetenv("XDG_CACHE_HOME");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(Dir / "config"));
+    qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(Dir / "cache"));
+    const std::string blocked = UnwritableFolder(Dir);
+
+    struct Case {
+        const char *What;
+        std::string Folder, Ini, Emf;
+    } cases[] = {
+        {"portable copy", Dir / "portable", Dir / "portable/vorlant.INI", Dir / "portable/tmp.emf"},
+        {"installed copy", blocked, Dir / "config/vorlant.INI", Dir / "cache/vorlant/tmp.emf"},
+    };
+    std::filesystem::create_directories(Dir / "portable");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.What);
+        services.SetExeName(c.Folder + "/vorlant");
+        {
+            TVorlantMainform form;
+            EXPECT_EQ(form.wr->FileName(), c.Ini);
+            form.dxBarEdit1->SetText("9");
+            form.close();
+        }
+        EXPECT_EQ(TIniFile(c.Ini).ReadString("Options", "Filecount", ""), "9");
+        TVorlantMainform again;
+        EXPECT_EQ(again.dxBarEdit1->Text(), "9");
+        EXPECT_EQ(TmpEmfPath(), c.Emf);
+    }
+    services.SetExeName(savedExe);
+    qputenv("XDG_CONFIG_HOME", savedConfig);
+    qputenv("XDG_CACHE_HOME", savedCache);
 }
