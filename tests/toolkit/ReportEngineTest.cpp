@@ -206,8 +206,9 @@ TEST(TReport, ExportsOneLandscapeA4PdfPageWithTextAndEmbeddedFonts)
     const QStringList fonts = RunTool(QStringLiteral("pdffonts"), {pdf}).split(QLatin1Char('\n')).mid(2);
     ASSERT_FALSE(fonts.join(QString()).trimmed().isEmpty());
     for (const QString &line : fonts) {
-        if (!line.trimmed().isEmpty())
+        if (!line.trimmed().isEmpty()) {
             EXPECT_TRUE(line.contains(QStringLiteral(" yes "))) << "not embedded: " << line.toStdString();
+        }
     }
 
     // The picture is drawn as vectors: rendering the page shows both halves at their places.

@@ -49,8 +49,9 @@ TEST(TTextGauge, ShareOfLosesOneExactlyWhereExtendedArithmeticDoes)
     // Not a multiple of 100: always the integer quotient.
     for (int size : {19, 20, 101, 293, 1000003})
         for (int p = 0; p <= 100; ++p)
-            if ((static_cast<long long>(size) * p) % 100 != 0)
+            if ((static_cast<long long>(size) * p) % 100 != 0) {
                 EXPECT_EQ(TTextGauge::ShareOf(p, size), static_cast<long long>(size) * p / 100) << size << " " << p;
+            }
 }
 
 TEST(TTextGauge, PercentFollowsTheRange)
