@@ -24,7 +24,7 @@ const char *const Usage =
     "on the form, assigns each --set through the property's setter in the order given, saves\n"
     "the form with --save and prints every component's properties with --print. Questions are\n"
     "asked on the terminal unless --answer gives the answer. A list of strings takes its lines\n"
-    "separated by newlines.\n";
+    "separated by newlines. --version prints the version, --help this text.\n";
 
 /// The designed form: a form of the class the description names.
 class TDesignForm : public TForm
