@@ -391,12 +391,17 @@ void TWinRestorer::Assign(const TPersistent &source)
 // ---------------------------------------------------------------------------------------------
 // Geometry
 
-void TWinRestorer::SaveGeometry(TForm *form, STWhatSave what)
+TFormPlacement *TWinRestorer::GeometryPlacement(TForm *form)
 {
     if (Designing() || !form || !EnsureOpen())
-        return;
+        return nullptr;
     TWinStateBridge *bridge = Bridge();
-    TFormPlacement *p = bridge ? bridge->Placement() : nullptr;
+    return bridge ? bridge->Placement() : nullptr;
+}
+
+void TWinRestorer::SaveGeometry(TForm *form, STWhatSave what)
+{
+    TFormPlacement *p = GeometryPlacement(form);
     if (!p)
         return;
     const std::string cls = FormClassName(form);
@@ -420,10 +425,7 @@ void TWinRestorer::SaveGeometry(TForm *form, STWhatSave what)
 
 void TWinRestorer::RestoreGeometry(TForm *form, STWhatSave what)
 {
-    if (Designing() || !form || !EnsureOpen())
-        return;
-    TWinStateBridge *bridge = Bridge();
-    TFormPlacement *p = bridge ? bridge->Placement() : nullptr;
+    TFormPlacement *p = GeometryPlacement(form);
     if (!p)
         return;
     const std::string cls = FormClassName(form);

@@ -268,6 +268,9 @@ public:
 
     /// The bridge to the owner form's toolkit; made by the installed factory on first use.
     TWinStateBridge *Bridge();
+    /// The placement of `form` for the geometry steps, or nullptr when they have nothing to do
+    /// (designing, no form, no store, no bridge).
+    TFormPlacement *GeometryPlacement(TForm *form);
     void SetBridge(std::unique_ptr<TWinStateBridge> bridge) { FBridge = std::move(bridge); }
 
 private:
