@@ -241,6 +241,15 @@ bool DeleteKey(std::string &text, const std::string &section, const std::string 
     return true;
 }
 
+// Adds `name` unless a name equal without regard to case is there already.
+void AddUnique(std::vector<std::string> &names, const std::string &name)
+{
+    for (const std::string &s : names)
+        if (SameText(s, name))
+            return;
+    names.push_back(name);
+}
+
 std::vector<std::string> Sections(const std::string &text)
 {
     TIniLines ini(text);
@@ -249,11 +258,7 @@ std::vector<std::string> Sections(const std::string &text)
     for (const std::string &line : ini.Lines) {
         if (Classify(line, name) != TLineKind::lkHeader)
             continue;
-        bool seen = false;
-        for (const std::string &s : out)
-            seen = seen || SameText(s, name);
-        if (!seen)
-            out.push_back(name);
+        AddUnique(out, name);
     }
     return out;
 }
@@ -270,11 +275,7 @@ std::vector<std::string> Names(const std::string &text, const std::string &secti
     for (size_t i = h + 1; i < end; ++i) {
         if (Classify(ini.Lines[i], name) != TLineKind::lkValue)
             continue;
-        bool seen = false;
-        for (const std::string &s : out)
-            seen = seen || SameText(s, name);
-        if (!seen)
-            out.push_back(name);
+        AddUnique(out, name);
     }
     return out;
 }

@@ -15,6 +15,7 @@
 
 #include "platform/Application.h"
 #include "report/DriveReport.h"
+#include "QtWait.h"
 #include "scan/filefunction.h"
 #include "EmfTestTexts.h"
 #include "toolkit/EmfPicture.h"
@@ -25,15 +26,6 @@
 #include "ui/mainun.h"
 
 namespace {
-
-bool WaitUntil(const std::function<bool()> &done, int ms = 20000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QTest::qWait(5);
-    return done();
-}
 
 /// Every modal window that opens while the object lives: its class and text are recorded, then it
 /// is closed (a preview after `onPreview` has looked at it).

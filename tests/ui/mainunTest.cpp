@@ -10,6 +10,7 @@
 
 #include <functional>
 
+#include "QtWait.h"
 #include "scan/diskthreadun.h"
 #include "scan/filefunction.h"
 #include "ui/Chartformun.h"
@@ -18,16 +19,6 @@
 #include "ui/mainun.h"
 
 namespace {
-
-// Processes events until `done` holds or `ms` pass; returns `done()`.
-bool WaitUntil(const std::function<bool()> &done, int ms = 20000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QTest::qWait(5);
-    return done();
-}
 
 // Plays the user in the next selection dialog: records what it offers and how many tabs exist
 // while it is open, ticks the lines in `tick` and presses "Ok" (or "Abbrechen" when `ok` is false).
