@@ -66,6 +66,23 @@ private:
 /// True when the folder at `path` can be enumerated with `attrMask` and holds at least one entry.
 bool FolderHasEntries(const std::string &path, std::uint32_t attrMask = faAnyFile);
 
+/// Whether the file system keeps an archive attribute that every change of a file sets (Windows).
+/// Where it does not, faArchive is reported for every regular file and writing it has no effect.
+#ifdef _WIN32
+constexpr bool ArchiveAttributeKept = true;
+#else
+constexpr bool ArchiveAttributeKept = false;
+#endif
+
+/// Reads the attribute bits of the file or folder at `path` (a link itself, not its target), mapped
+/// as TFolderReader reports them. False when it cannot be found or read.
+bool ReadFileAttributes(const std::string &path, std::uint32_t &attributes);
+
+/// Gives the file at `path` the read-only, hidden, system and archive bits of `attributes`. Linux
+/// keeps only read-only: set, every write permission goes; clear, the owner may write again. False
+/// when the system refuses.
+bool WriteFileAttributes(const std::string &path, std::uint32_t attributes);
+
 /// The calendar fields of a last-write time (seconds since 1970-01-01 UTC) in local time, as the
 /// system converts the times its enumeration reports. Windows: FileTimeToLocalFileTime, which
 /// applies the zone's present bias to every instant; elsewhere the C library's local time. False

@@ -162,6 +162,29 @@ bool FolderHasEntries(const std::string &path, std::uint32_t attrMask)
     return reader.Valid() && reader.Next(entry);
 }
 
+bool ReadFileAttributes(const std::string &path, std::uint32_t &attributes)
+{
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0)
+        return false;
+    attributes = AttrOf(st, std::string_view(path).substr(path.find_last_of('/') + 1));
+    return true;
+}
+
+bool WriteFileAttributes(const std::string &path, std::uint32_t attributes)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0)
+        return false;
+    const mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;
+    mode_t mode = st.st_mode & 07777;
+    if (attributes & faReadOnly)
+        mode &= ~writable;
+    else if (!(mode & writable))
+        mode |= S_IWUSR;
+    return mode == (st.st_mode & 07777) || chmod(path.c_str(), mode) == 0;
+}
+
 bool LocalFileTime(std::int64_t seconds, std::tm &out)
 {
     const std::time_t t = static_cast<std::time_t>(seconds);

@@ -106,6 +106,23 @@ bool FolderHasEntries(const std::string &path, std::uint32_t attrMask)
     return reader.Valid() && reader.Next(entry);
 }
 
+bool ReadFileAttributes(const std::string &path, std::uint32_t &attributes)
+{
+    const DWORD attr = GetFileAttributesA(path.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES)
+        return false;
+    attributes = attr;
+    return true;
+}
+
+bool WriteFileAttributes(const std::string &path, std::uint32_t attributes)
+{
+    const DWORD settable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE
+        | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD attr = attributes & settable;
+    return SetFileAttributesA(path.c_str(), attr ? attr : FILE_ATTRIBUTE_NORMAL);
+}
+
 bool LocalFileTime(std::int64_t seconds, std::tm &out)
 {
     // 100-ns steps since 1601-01-01 UTC, as far as FILETIME and SYSTEMTIME reach.

@@ -5,6 +5,7 @@
 
 #include "platform/Application.h"
 #include "platform/DateTimeText.h"
+#include "platform/FileEnum.h"
 #include "platform/FormDescription.h"
 #include "platform/Forms.h"
 
@@ -435,10 +436,12 @@ void TProject::BackupVersion()
     backup.SetSourcePath(TBackup::NormalizeFolder(FProjectPath));
     backup.SetMasks(FBackupFiles);
     backup.Smart = FSmartBackup ? 1 : 0;
-    // The folder holding every version's backup of this project; it also keeps the archive state.
+    // The folder holding every version's backup of this project; on Linux it also keeps the
+    // archive state.
     std::string projectBackups = root + versionFolder.substr(0, versionFolder.find(static_cast<char>(fs::path::preferred_separator)));
     backup.ExcludeFolder = projectBackups;
-    backup.ManifestFile = IncludeTrailingSeparator(projectBackups) + ".archive-state";
+    if (!ArchiveAttributeKept)
+        backup.ManifestFile = IncludeTrailingSeparator(projectBackups) + ".archive-state";
     backup.Execute();
     AddLog(backup.Smart ? ": Changed files backed up successfully" : ": Backup successfull");
 }

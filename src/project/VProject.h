@@ -113,14 +113,11 @@ private:
 
 // ---- the source backup -----------------------------------------------------------------------
 
-/// Attribute bits of the backup's file search.
-constexpr std::uint32_t faBackupReadOnly = 0x01, faBackupHidden = 0x02, faBackupSysFile = 0x04,
-                        faBackupDirectory = 0x10, faBackupArchive = 0x20;
-
 /// Copies the files that match the masks from the source folder tree into the target folder,
-/// mirroring the sub-folders. On Linux the archive attribute ("changed since the last backup")
-/// is kept in a manifest file (ManifestFile: size and modification time per copied file); a file
-/// is "archive" when it is missing from the manifest or differs from what it records.
+/// mirroring the sub-folders. A file is "archive" (changed since the last backup) by its archive
+/// attribute on Windows; on Linux, which keeps none, by a manifest file (ManifestFile: size and
+/// modification time per copied file), where it is "archive" when it is missing from the manifest
+/// or differs from what it records. A copied source loses its archive and read-only attributes.
 class TBackup
 {
 public:
@@ -143,8 +140,11 @@ public:
     const std::string &TargetPath() const { return FTargetPath; }
     const std::string &Masks() const { return FMasks; }
     int Smart = 0; ///< 0 copy every match, 1 only files with the archive attribute
+    /// The file search's attribute filter: hidden (faHidden) and system (faSysFile) files are
+    /// copied only when it holds their bit.
     std::uint32_t Attributes = 39;
-    /// Where the archive state is kept; empty: every file counts as changed, nothing is recorded.
+    /// Where the archive state is kept on Linux; empty: every file counts as changed, nothing is
+    /// recorded. Not used on Windows.
     std::string ManifestFile;
     /// A folder the walk never enters (besides the target itself): the folder of all backups.
     std::string ExcludeFolder;

@@ -3,6 +3,7 @@
 #include "VProject.h"
 
 #include "platform/DiskSpace.h"
+#include "platform/FileEnum.h"
 
 #include <algorithm>
 #include <cctype>
@@ -43,7 +44,7 @@ bool MatchesMask(const std::string &name, const std::string &mask)
 
 // ---- the archive state ----------------------------------------------------------------------
 
-/// The archive attribute on a platform without one: what the last backup copied, per source file
+/// The archive attribute where the file system keeps none: what the last backup copied, per source file
 /// (relative path → size and modification time). Lines: "<size> <mtime> <length> <path>\n", the
 /// length making any byte of a Linux file name safe.
 struct TBackup::TManifest {
@@ -150,7 +151,7 @@ void TBackup::Execute()
     try {
         WalkFolder(FSourcePath, manifest);
     } catch (...) {
-        manifest.Save(); // the copies made so far have lost their archive attribute
+        manifest.Save(); // the copies made so far have lost their archive state
         throw;
     }
     manifest.Save();
@@ -163,8 +164,11 @@ void TBackup::WalkFolder(const std::string &folder, TManifest &manifest)
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::string name = it->path().filename().string();
-        // Folders starting with "." are hidden; links are never followed.
-        if (name.empty() || name[0] == '.' || it->is_symlink(ec) || !it->is_directory(ec))
+        // Folders starting with "." and hidden or system folders are not entered; links and
+        // junctions are never followed.
+        std::uint32_t attr = 0;
+        if (name.empty() || name[0] == '.' || it->is_symlink(ec) || !it->is_directory(ec)
+            || !ReadFileAttributes(folder + name, attr) || (attr & (faHidden | faSysFile | faReparsePoint)))
             continue;
         subfolders.push_back(name);
     }
@@ -197,7 +201,11 @@ void TBackup::BackupFolder(const std::string &folder, TManifest &manifest)
 
 void TBackup::CopyMatching(const std::string &folder, const std::string &mask, bool changedOnly, TManifest &manifest)
 {
-    std::vector<std::string> names;
+    struct TListed {
+        std::string Name;
+        std::uint32_t Attr;
+    };
+    std::vector<TListed> files;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         // Regular files only: folders and volume labels are outside the filter; links, devices
@@ -205,27 +213,33 @@ void TBackup::CopyMatching(const std::string &folder, const std::string &mask, b
         if (it->is_symlink(ec) || !it->is_regular_file(ec))
             continue;
         std::string name = it->path().filename().string();
-        bool hidden = name[0] == '.';
-        if ((hidden && !(Attributes & faBackupHidden)) || !MatchesMask(name, mask))
+        std::uint32_t attr = 0;
+        // Hidden and system files are listed only when the filter asks for them.
+        if (!MatchesMask(name, mask) || !ReadFileAttributes(folder + name, attr) || (attr & (faHidden | faSysFile) & ~Attributes))
             continue;
         if (!ManifestFile.empty() && SameFileObject(folder + name, ManifestFile))
             continue;
-        names.push_back(name);
+        files.push_back({name, attr});
     }
-    std::sort(names.begin(), names.end());
+    std::sort(files.begin(), files.end(), [](const TListed &a, const TListed &b) { return a.Name < b.Name; });
     std::string relativeFolder = folder.substr(FSourcePath.size());
-    for (const std::string &name : names) {
-        std::string source = folder + name;
-        std::string relative = relativeFolder + name;
+    for (const TListed &file : files) {
+        std::string source = folder + file.Name;
+        std::string relative = relativeFolder + file.Name;
         TManifest::TStamp stamp = TManifest::StampOf(source);
-        auto known = manifest.Files.find(relative);
-        bool archive = known == manifest.Files.end() || !(known->second == stamp);
+        bool archive = (file.Attr & faArchive) != 0;
+        if (!ArchiveAttributeKept) {
+            auto known = manifest.Files.find(relative);
+            archive = known == manifest.Files.end() || !(known->second == stamp);
+        }
         if (changedOnly && !archive)
             continue;
-        CopyOneFile(source, TargetFolderFor(folder) + name, stamp.Size);
+        CopyOneFile(source, TargetFolderFor(folder) + file.Name, stamp.Size);
         ++FFilesCopied;
-        manifest.Files[relative] = TManifest::StampOf(source);
-        manifest.Dirty = true;
+        if (!ArchiveAttributeKept) {
+            manifest.Files[relative] = TManifest::StampOf(source);
+            manifest.Dirty = true;
+        }
     }
 }
 
@@ -244,12 +258,17 @@ void TBackup::CopyOneFile(const std::string &source, const std::string &target, 
     if (!FreeDiskSpace(targetFolder, free) || size > free)
         throw EProjectError("Drive " + VolumeName(targetFolder) + ": is full, " + "cannot copy " + name);
 
-    // The copy is never read-only, so that a copy left by an earlier backup can be overwritten.
+    // The source's attributes without read-only and archive. A copy left by an earlier backup
+    // gets them first, and loses hidden and system too: the system refuses to overwrite a hidden
+    // or system file.
     std::error_code ec;
-    fs::perms sourcePerms = fs::status(source, ec).permissions();
-    bool havePerms = !ec;
-    if (havePerms && fs::exists(target, ec))
-        fs::permissions(target, sourcePerms | fs::perms::owner_write, ec);
+    std::uint32_t attributes = 0;
+    const bool haveAttributes = ReadFileAttributes(source, attributes);
+    attributes &= ~(faReadOnly | faArchive);
+    if (haveAttributes && fs::exists(target, ec))
+        WriteFileAttributes(target, attributes & ~(faHidden | faSysFile));
+    const fs::perms sourcePerms = fs::status(source, ec).permissions();
+    const bool havePerms = !ec;
 
     bool ok = false;
     {
@@ -272,10 +291,9 @@ void TBackup::CopyOneFile(const std::string &source, const std::string &target, 
     }
     if (!ok)
         throw EProjectError("Error occured during backup of \"" + LowerCase(name) + "\".\rBackup may not be complete");
-    if (havePerms) {
+    // The copy keeps the source's permissions, writable; the source loses read-only and archive.
+    if (havePerms)
         fs::permissions(target, sourcePerms | fs::perms::owner_write, ec);
-        // The source loses its read-only attribute, as a backup always did (its archive
-        // attribute is cleared through the manifest).
-        fs::permissions(source, fs::perms::owner_write, fs::perm_options::add, ec);
-    }
+    if (haveAttributes)
+        WriteFileAttributes(source, attributes);
 }
