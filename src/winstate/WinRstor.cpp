@@ -693,7 +693,7 @@ void TWinRestorer::Loaded()
     case SLocalDir:
         if (!exe.empty()) {
             std::string folder = ExtractFilePath(exe);
-            if (folder.empty() || folder.back() != PathDelim)
+            if (folder.empty() || LastDelimiter(folder) != folder.size() - 1)
                 folder += PathDelim;
             FFileName = folder + iniName;
         }
