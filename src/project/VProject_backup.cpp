@@ -44,9 +44,9 @@ bool MatchesMask(const std::string &name, const std::string &mask)
 
 // ---- the archive state ----------------------------------------------------------------------
 
-/// The archive attribute where the file system keeps none: what the last backup copied, per source file
-/// (relative path → size and modification time). Lines: "<size> <mtime> <length> <path>\n", the
-/// length making any byte of a Linux file name safe.
+/// The archive attribute where the file system keeps none: what the last backup copied, per
+/// source file (relative path → size and modification time). Lines: "<size> <mtime> <length>
+/// <path>\n", the length making any byte of a Linux file name safe.
 struct TBackup::TManifest {
     struct TStamp {
         std::int64_t Size = 0;
