@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// NewTempDir: a fresh, empty folder below the system's temporary folder, for tests on both builds.
+// Temporary folders and whole-file reads for the tests of both builds.
 #pragma once
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -11,6 +13,7 @@
 #include <process.h>
 #else
 #include <cstdlib>
+#include <sys/stat.h>
 #endif
 
 /// Creates a new folder named `prefix` plus a unique part below the temporary folder and returns
@@ -33,4 +36,52 @@ inline std::string NewTempDir(const std::string &prefix)
         throw std::runtime_error("mkdtemp failed");
     return pattern;
 #endif
+}
+
+/// A fresh folder from NewTempDir, removed with everything in it when the object goes: read-only
+/// entries, folders left without permissions and trees deeper than the path limit included.
+class TTempDir
+{
+public:
+    explicit TTempDir(const std::string &prefix = "vorlant-test")
+        : FPath(NewTempDir(prefix + "-"))
+    {
+#ifndef _WIN32
+        ::chmod(FPath.c_str(), 0755); // readable for checks that run as another user
+#endif
+    }
+    ~TTempDir()
+    {
+#ifdef _WIN32
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        for (auto &entry : fs::recursive_directory_iterator(FPath, ec))
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(FPath, ec);
+#else
+        // rm copes with trees deeper than PATH_MAX and with folders left without permissions.
+        const std::string command = "chmod -R u+rwx '" + FPath + "' 2>/dev/null; rm -rf '" + FPath + "'";
+        if (std::system(command.c_str()) != 0) {
+        }
+#endif
+    }
+    TTempDir(const TTempDir &) = delete;
+    TTempDir &operator=(const TTempDir &) = delete;
+
+    const std::string &Path() const { return FPath; }
+    /// `relative` below the folder, joined with "/" (which both systems accept).
+    std::string Path(const std::string &relative) const { return FPath + "/" + relative; }
+    std::string operator/(const std::string &relative) const { return Path(relative); }
+
+private:
+    std::string FPath;
+};
+
+/// The whole file, bytes as stored; empty when it cannot be read.
+inline std::string ReadText(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
 }

@@ -143,6 +143,13 @@ size_t FindValue(const TIniLines &ini, size_t header, const std::string &ident)
     return ini.Lines.size();
 }
 
+/// Index of the value line `ident` in the first section named `section`, or Lines.size().
+size_t FindEntry(const TIniLines &ini, const std::string &section, const std::string &ident)
+{
+    size_t h = FindHeader(ini, section);
+    return h == ini.Lines.size() ? h : FindValue(ini, h, ident);
+}
+
 bool HasLineBreak(const std::string &s)
 {
     return s.find_first_of("\r\n") != std::string::npos;
@@ -165,10 +172,7 @@ namespace IniText {
 bool Get(const std::string &text, const std::string &section, const std::string &ident, std::string &value)
 {
     TIniLines ini(text);
-    size_t h = FindHeader(ini, section);
-    if (h == ini.Lines.size())
-        return false;
-    size_t v = FindValue(ini, h, ident);
+    size_t v = FindEntry(ini, section, ident);
     if (v == ini.Lines.size())
         return false;
     std::string name;
@@ -230,10 +234,7 @@ bool EraseSection(std::string &text, const std::string &section)
 bool DeleteKey(std::string &text, const std::string &section, const std::string &ident)
 {
     TIniLines ini(text);
-    size_t h = FindHeader(ini, section);
-    if (h == ini.Lines.size())
-        return false;
-    size_t v = FindValue(ini, h, ident);
+    size_t v = FindEntry(ini, section, ident);
     if (v == ini.Lines.size())
         return false;
     ini.Lines.erase(ini.Lines.begin() + static_cast<std::ptrdiff_t>(v));

@@ -9,8 +9,6 @@
 #include <cmath>
 #include <chrono>
 #include <csignal>
-#include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <vector>
@@ -25,14 +23,6 @@ struct TResult {
     std::string Out, Err;
 };
 
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::string Quote(const std::string &s)
 {
     std::string out = "'";
@@ -46,7 +36,7 @@ TResult RunVorlant(const std::string &arguments)
     TTempTree scratch;
     const std::string out = scratch.Path("out"), err = scratch.Path("err");
     const int status = std::system((std::string(VORLANT_EXE) + " " + arguments + " >" + out + " 2>" + err).c_str());
-    return TResult{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+    return TResult{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
 }
 
 // RFC 4180 records (fields may hold quoted commas, quotes and line breaks).
@@ -96,7 +86,7 @@ std::vector<TFileRow> FindListing(const std::string &root)
     TTempTree scratch;
     const std::string out = scratch.Path("find");
     std::system(("find " + Quote(root) + " -xdev ! -type d -printf '%s\\t%T@\\t%p\\0' >" + out).c_str());
-    const std::string text = ReadFile(out);
+    const std::string text = ReadText(out);
     std::vector<TFileRow> rows;
     for (size_t start = 0; start < text.size();) {
         const size_t end = text.find('\0', start);

@@ -21,24 +21,12 @@
 
 namespace {
 
-// A fresh folder below the temporary folder, removed with everything in it at the end.
-class TWinTempDir
+// A fresh temporary folder whose paths use the system's own separator.
+class TWinTempDir : public TTempDir
 {
 public:
-    TWinTempDir()
-        : FPath(NewTempDir("vorlant-win-"))
-    {
-    }
-    ~TWinTempDir()
-    {
-        // Read-only files cannot be removed until they are writable again.
-        std::error_code ec;
-        for (auto &entry : std::filesystem::recursive_directory_iterator(FPath, ec))
-            SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
-        std::filesystem::remove_all(FPath, ec);
-    }
-    const std::string &Path() const { return FPath; }
-    std::string Path(const std::string &name) const { return FPath + "\\" + name; }
+    using TTempDir::Path;
+    std::string Path(const std::string &name) const { return Path() + "\\" + name; }
 
     /// Creates the file `name` of `size` bytes with the last-write time `time` and the attributes `attr`.
     void File(const std::string &name, std::int64_t size, const FILETIME &time, DWORD attr = FILE_ATTRIBUTE_ARCHIVE) const
@@ -52,9 +40,6 @@ public:
         CloseHandle(h);
         EXPECT_TRUE(SetFileAttributesA(Path(name).c_str(), attr)) << name;
     }
-
-private:
-    std::string FPath;
 };
 
 FILETIME FileTimeOf(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second)

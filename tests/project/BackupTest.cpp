@@ -4,7 +4,7 @@
 #include "platform/DiskSpace.h"
 #include "platform/FileEnum.h"
 #include "project/VProject.h"
-#include "ProjectTestSupport.h"
+#include "TempDir.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -30,7 +30,7 @@ public:
         fs::create_directories(fs::path(Path(relative)).parent_path());
         std::ofstream(Path(relative), std::ios::binary | std::ios::trunc) << text;
     }
-    std::string Read(const std::string &relative) const { return ReadAll(Path(relative)); }
+    std::string Read(const std::string &relative) const { return ReadText(Path(relative)); }
     /// Every file below `relative`, as relative paths.
     std::set<std::string> Files(const std::string &relative) const
     {

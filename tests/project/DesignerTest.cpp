@@ -7,7 +7,7 @@
 #include "platform/Forms.h"
 #include "platform/Registry.h"
 #include "project/VProject.h"
-#include "ProjectTestSupport.h"
+#include "TempDir.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -47,7 +47,7 @@ public:
         WriteForm("object Form1: TForm1\nend\n");
     }
     using TTempDir::Path;
-    std::string Form() const { return ReadAll(Path("Form1.vfd")); }
+    std::string Form() const { return ReadText(Path("Form1.vfd")); }
     void WriteForm(const std::string &text) const { std::ofstream(Path("Form1.vfd"), std::ios::binary) << text; }
 
     /// Runs the designer in the work folder on Form1.vfd (unless the arguments name another
@@ -64,8 +64,8 @@ public:
         TRun run;
         int status = std::system(command.c_str());
         run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.Out = ReadAll(Path("stdout.txt"));
-        run.Err = ReadAll(Path("stderr.txt"));
+        run.Out = ReadText(Path("stdout.txt"));
+        run.Err = ReadText(Path("stderr.txt"));
         return run;
     }
 
@@ -268,7 +268,7 @@ TEST(Designer, TheMainWindowsDescription)
     EXPECT_NE(form.find("    Build = 72\n"), std::string::npos);
     EXPECT_NE(form.find("'Morvath Computer & Service --- Vorlant  [Version 1.0 (Build 71)]'"), std::string::npos);
     EXPECT_NE(form.find(": Versionresource written - build 72.')"), std::string::npos);
-    std::string res = ReadAll(s.Path("work/tool/Version.res"));
+    std::string res = ReadText(s.Path("work/tool/Version.res"));
     ASSERT_GT(res.size(), 64u + 56u);
     EXPECT_EQ(static_cast<unsigned char>(res[64 + 48]), 72u) << "file version 1.72.0.0";
 }

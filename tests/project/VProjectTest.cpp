@@ -6,7 +6,7 @@
 #include "platform/Forms.h"
 #include "project/MainformDescription.h"
 #include "project/VProject.h"
-#include "ProjectTestSupport.h"
+#include "TempDir.h"
 #include "winstate/WinRstor.h"
 
 #include <cstdio>
@@ -306,7 +306,7 @@ TEST(TProject, VersionResourceOfTheComponentFlagsAndLogLine)
     EXPECT_EQ(TProject::ResolveFolder(dir.Path()), dir.Path() + static_cast<char>(fs::path::preferred_separator));
     p.WriteVersionResource();
     EXPECT_NE(p.Log().back().find(": Versionresource written - build 70."), std::string::npos);
-    std::string bytes = ReadAll(resFile);
+    std::string bytes = ReadText(resFile);
     std::remove(resFile.c_str());
     EXPECT_EQ(bytes, WorkedExample().ResourceBytes()) << "the worked example is the component's own resource";
 
@@ -325,7 +325,7 @@ TEST(TProject, VersionResourceOfTheComponentFlagsAndLogLine)
         ReadFormDescription(f, MainformDescription());
         c.Change(ProjectOf(f));
         ProjectOf(f).WriteVersionResource();
-        std::string res = ReadAll(resFile);
+        std::string res = ReadText(resFile);
         std::remove(resFile.c_str());
         ASSERT_GT(res.size(), 64u + 72u);
         EXPECT_EQ(static_cast<unsigned char>(res[64 + 64]), c.Flags);
@@ -354,8 +354,8 @@ TEST(TVersionInfo, ThirdPartyReaderAcceptsTheFile)
     ASSERT_TRUE(fs::exists(dir.Path() + "/Version.res"));
     std::string command = std::string(tool) + " -i '" + dir.Path() + "/Version.res' -o '" + dir.Path() + "/out.rc' 2>'"
                         + dir.Path() + "/err.txt'";
-    ASSERT_EQ(std::system(command.c_str()), 0) << ReadAll(dir.Path() + "/err.txt");
-    std::string rc = ReadAll(dir.Path() + "/out.rc");
+    ASSERT_EQ(std::system(command.c_str()), 0) << ReadText(dir.Path() + "/err.txt");
+    std::string rc = ReadText(dir.Path() + "/out.rc");
     for (const char *expected : {"FILEVERSION 1, 70, 0, 0", "PRODUCTVERSION 1, 0, 70, 0", "BLOCK \"040704E4\"", "\"Comments\", \"x\"",
                                  "\"CompanyName\", \"Morvath Computer & Service\"", "\"FileVersion\", \"1.70\"",
                                  "\"InternalName\", \"Vorlant\"", "\"LegalCopyright\", \"Copyright (c) Morvath Computer & Service, 2005\"",

@@ -3,7 +3,6 @@
 // Relative paths are written with "/"; Path() gives them with the platform's own separator.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -22,7 +21,9 @@
 #include <unistd.h>
 #endif
 
-class TTempTree
+#include "TempDir.h"
+
+class TTempTree : public TTempDir
 {
 public:
 #ifdef _WIN32
@@ -31,48 +32,11 @@ public:
     static constexpr char Separator = '/';
 #endif
 
-    TTempTree()
-    {
-#ifdef _WIN32
-        static std::atomic<unsigned> count{0};
-        FRoot = (std::filesystem::temp_directory_path() / ("vorlant-test-" + std::to_string(GetCurrentProcessId()) + "-"
-                                                           + std::to_string(++count)))
-                    .string();
-        std::filesystem::remove_all(FRoot);
-        std::filesystem::create_directories(FRoot);
-        while (!FRoot.empty() && FRoot.back() == '\\')
-            FRoot.pop_back();
-#else
-        char pattern[] = "/tmp/vorlant-test-XXXXXX";
-        if (!mkdtemp(pattern))
-            throw std::runtime_error("mkdtemp failed");
-        FRoot = pattern;
-#endif
-    }
-    ~TTempTree()
-    {
-#ifdef _WIN32
-        // Read-only entries cannot be removed until they are writable again.
-        std::error_code ec;
-        if (std::filesystem::remove_all(FRoot, ec) != static_cast<std::uintmax_t>(-1) && !ec)
-            return;
-        for (const auto &entry : std::filesystem::recursive_directory_iterator(FRoot, ec))
-            SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
-        std::filesystem::remove_all(FRoot, ec);
-#else
-        // rm copes with trees deeper than PATH_MAX and with folders left without permissions.
-        std::string command = "chmod -R u+rwx '" + FRoot + "' 2>/dev/null; rm -rf '" + FRoot + "'";
-        if (std::system(command.c_str()) != 0) {
-        }
-#endif
-    }
-    TTempTree(const TTempTree &) = delete;
-    TTempTree &operator=(const TTempTree &) = delete;
-
-    const std::string &Root() const { return FRoot; }
+    const std::string &Root() const { return TTempDir::Path(); }
+    /// `relative`, written with "/", with the platform's own separator.
     std::string Path(const std::string &relative) const
     {
-        std::string path = FRoot + Separator + relative;
+        std::string path = Root() + Separator + relative;
         for (char &c : path)
             if (c == '/')
                 c = Separator;
@@ -126,7 +90,4 @@ public:
         close(fd);
     }
 #endif
-
-private:
-    std::string FRoot;
 };

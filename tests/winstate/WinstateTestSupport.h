@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Helpers of the window state store's tests: temporary folders, whole-file text, places no one may
-// write (not even root), and running a check as an unprivileged user.
+// Helpers of the window state store's tests: writing whole files, places no one may write (not
+// even root), and running a check as an unprivileged user.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 
 #include "TempDir.h"
@@ -18,44 +17,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
-
-/// A fresh folder below the system's temporary folder, removed with everything in it.
-class TTempDir
-{
-public:
-    TTempDir()
-    {
-        FPath = NewTempDir("vorlant-ws-");
-#ifndef _WIN32
-        ::chmod(FPath.c_str(), 0755); // readable for the unprivileged checks
-#endif
-    }
-    ~TTempDir()
-    {
-        std::error_code ec;
-#ifndef _WIN32
-        for (auto &entry : std::filesystem::recursive_directory_iterator(FPath, ec))
-            if (entry.is_directory(ec))
-                ::chmod(entry.path().c_str(), 0755);
-#endif
-        std::filesystem::remove_all(FPath, ec);
-    }
-    TTempDir(const TTempDir &) = delete;
-    TTempDir &operator=(const TTempDir &) = delete;
-    const std::string &Path() const { return FPath; }
-    std::string operator/(const std::string &name) const { return FPath + "/" + name; }
-
-private:
-    std::string FPath;
-};
-
-inline std::string ReadText(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 inline void WriteText(const std::string &path, const std::string &text)
 {
