@@ -441,16 +441,6 @@ void TFilesList::SortRange(std::size_t l, std::size_t r)
         FOrder.Adopt(NarrowKeyed(keyed, n), n);
         return;
     }
-    if (FSortMode == smSize || FSortMode == smTime) {
-        const std::size_t n = r - l + 1;
-        std::vector<TKeyed> keyed(n);
-        for (std::size_t i = 0; i < n; ++i)
-            keyed[i] = TKeyed{Key(Record(FOrder[l + i])), FOrder[l + i]};
-        QuickSortItems(keyed.data(), 0, static_cast<std::ptrdiff_t>(n - 1), CompareKeyed);
-        for (std::size_t i = 0; i < n; ++i)
-            FOrder[l + i] = keyed[i].Index;
-        return;
-    }
     QuickSortItems(FOrder.data(), static_cast<std::ptrdiff_t>(l), static_cast<std::ptrdiff_t>(r),
                    [this](std::uint32_t a, std::uint32_t b) { return Compare(Record(a), Record(b)); });
 }
