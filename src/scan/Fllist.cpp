@@ -90,6 +90,25 @@ void QuickSortItems(T *items, std::ptrdiff_t l, std::ptrdiff_t r, Cmp cmp)
     }
 }
 
+// Records first .. first+n-1 as keys (keyOf(number)) beside their numbers, in the order adding
+// them one by one through Add gives: by key, the later of equal keys first. The array comes from
+// malloc (so that it can become the list's order array); the caller frees it.
+template <class KeyOf>
+TKeyed *SortedKeyed(std::size_t first, std::size_t n, KeyOf keyOf)
+{
+    auto *keyed = static_cast<TKeyed *>(std::malloc(n * sizeof(TKeyed)));
+    if (!keyed)
+        throw std::bad_alloc();
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto number = static_cast<std::uint32_t>(first + i);
+        keyed[i] = TKeyed{keyOf(number), number};
+    }
+    std::sort(keyed, keyed + n, [](const TKeyed &a, const TKeyed &b) {
+        return a.Key != b.Key ? a.Key > b.Key : a.Index > b.Index;
+    });
+    return keyed;
+}
+
 } // namespace
 
 std::int32_t TFileObject::Time() const
@@ -260,16 +279,10 @@ void TFilesList::RankAppended()
     // result is the order by key, equal keys with the later record first.
     std::vector<std::uint32_t> fresh(n);
     if (FSortMode == smSize || FSortMode == smTime) {
-        std::vector<TKeyed> keyed(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            const auto number = static_cast<std::uint32_t>(first + i);
-            keyed[i] = TKeyed{Key(Record(number)), number};
-        }
-        std::sort(keyed.begin(), keyed.end(), [](const TKeyed &a, const TKeyed &b) {
-            return a.Key != b.Key ? a.Key > b.Key : a.Index > b.Index;
-        });
+        TKeyed *keyed = SortedKeyed(first, n, [this](std::uint32_t number) { return Key(Record(number)); });
         for (std::size_t i = 0; i < n; ++i)
             fresh[i] = keyed[i].Index;
+        std::free(keyed);
     } else {
         for (std::size_t i = 0; i < n; ++i)
             fresh[i] = static_cast<std::uint32_t>(FRecordCount - 1 - i);
@@ -404,14 +417,7 @@ void TFilesList::SortAllKeyed()
     // Adding the records one by one through Add would order them by key, the later of equal keys
     // first; the quicksort then runs on that order. Both happen here on one array of keys.
     const std::size_t n = FRecordCount;
-    auto *keyed = static_cast<TKeyed *>(std::malloc(n * sizeof(TKeyed)));
-    if (!keyed)
-        throw std::bad_alloc();
-    for (std::size_t i = 0; i < n; ++i)
-        keyed[i] = TKeyed{Key(Record(static_cast<std::uint32_t>(i))), static_cast<std::uint32_t>(i)};
-    std::sort(keyed, keyed + n, [](const TKeyed &a, const TKeyed &b) {
-        return a.Key != b.Key ? a.Key > b.Key : a.Index > b.Index;
-    });
+    TKeyed *keyed = SortedKeyed(0, n, [this](std::uint32_t number) { return Key(Record(number)); });
     QuickSortItems(keyed, 0, static_cast<std::ptrdiff_t>(n - 1), CompareKeyed);
     FOrder.Adopt(NarrowKeyed(keyed, n), n);
     FRankedCount = n;
