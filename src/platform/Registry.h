@@ -62,7 +62,6 @@ class TRegistryStore
 {
 public:
     explicit TRegistryStore(TRegistryPlaces places = DefaultRegistryPlaces());
-    ~TRegistryStore();
     TRegistryStore(const TRegistryStore &) = delete;
     TRegistryStore &operator=(const TRegistryStore &) = delete;
 
@@ -106,7 +105,5 @@ public:
     bool LoginStartExists(const std::string &name) const;
 
 private:
-    struct TImpl;
     TRegistryPlaces FPlaces;
-    std::unique_ptr<TImpl> FImpl;
 };

@@ -13,18 +13,6 @@
 #include <filesystem>
 #include <unistd.h>
 
-struct TRegistryStore::TImpl {
-};
-
-namespace {
-
-std::string ErrorText(const std::error_code &ec)
-{
-    return ec.message();
-}
-
-} // namespace
-
 TRegistryPlaces DefaultRegistryPlaces()
 {
     std::string config = WindowsDirectory();
@@ -33,11 +21,8 @@ TRegistryPlaces DefaultRegistryPlaces()
 
 TRegistryStore::TRegistryStore(TRegistryPlaces places)
     : FPlaces(std::move(places))
-    , FImpl(std::make_unique<TImpl>())
 {
 }
-
-TRegistryStore::~TRegistryStore() = default;
 
 namespace {
 
@@ -73,7 +58,7 @@ std::string WriteBlocker(const TRegistryPlaces &places, TRegRoot root, bool crea
     if (createFolder)
         std::filesystem::create_directories(folder, ec);
     if (ec)
-        return ErrorText(ec);
+        return ec.message();
     if (::access(folder.c_str(), W_OK) != 0)
         return std::strerror(errno);
     std::string file = HivePath(places, root);
@@ -288,12 +273,12 @@ void TRegistryStore::SetLoginStart(const std::string &name, const std::string &e
     if (!enable) {
         std::filesystem::remove(file, ec);
         if (ec)
-            throw ERegistryException("Cannot remove the start-up entry \"" + file + "\" (" + ErrorText(ec) + ")");
+            throw ERegistryException("Cannot remove the start-up entry \"" + file + "\" (" + ec.message() + ")");
         return;
     }
     std::filesystem::create_directories(FPlaces.Autostart, ec);
     if (ec)
-        throw ERegistryException("Cannot create the folder \"" + FPlaces.Autostart + "\" (" + ErrorText(ec) + ")");
+        throw ERegistryException("Cannot create the folder \"" + FPlaces.Autostart + "\" (" + ec.message() + ")");
     std::string display;
     for (char c : name)
         if (c != '\n' && c != '\r')

@@ -9,9 +9,6 @@
 
 #include <windows.h>
 
-struct TRegistryStore::TImpl {
-};
-
 namespace {
 
 HKEY RootHandle(TRegRoot root)
@@ -163,11 +160,8 @@ TRegistryPlaces DefaultRegistryPlaces()
 
 TRegistryStore::TRegistryStore(TRegistryPlaces places)
     : FPlaces(std::move(places))
-    , FImpl(std::make_unique<TImpl>())
 {
 }
-
-TRegistryStore::~TRegistryStore() = default;
 
 bool TRegistryStore::KeyExists(TRegRoot root, const std::string &key) const
 {
