@@ -84,12 +84,16 @@ extern "C" void OnInterrupt(int)
 
 int ParseCount(const std::string &text)
 {
-    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
+    int count = 0;
+    switch (ParseCountText(text, count)) {
+    case TCountCheck::NotANumber:
         throw EUsage("--count needs a whole number of 0 or more, not '" + text + "'");
-    const long long value = std::stoll(text);
-    if (value > 1000000000)
+    case TCountCheck::TooLarge:
         throw EUsage("--count " + text + " is too large (at most 1000000000)");
-    return static_cast<int>(value);
+    case TCountCheck::Ok:
+        break;
+    }
+    return count;
 }
 
 TOptions ParseOptions(int argc, char **argv)
@@ -98,12 +102,7 @@ TOptions ParseOptions(int argc, char **argv)
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         std::string value;
-        bool hasValue = false;
-        if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
-            value = arg.substr(arg.find('=') + 1);
-            arg = arg.substr(0, arg.find('='));
-            hasValue = true;
-        }
+        const bool hasValue = SplitOptionValue(arg, value);
         auto takeValue = [&]() -> std::string {
             if (hasValue)
                 return value;
@@ -124,14 +123,10 @@ TOptions ParseOptions(int argc, char **argv)
             o.CountGiven = true;
         } else if (arg == "--show") {
             const std::string mode = takeValue();
-            if (mode == "greatest")
-                o.Mode = rmGreatest;
-            else if (mode == "oldest")
-                o.Mode = rmOldest;
-            else if (mode == "newest")
-                o.Mode = rmNewest;
-            else
+            const std::optional<int> known = ShowModeByName(mode);
+            if (!known)
                 throw EUsage("--show takes greatest, oldest or newest, not '" + mode + "'");
+            o.Mode = *known;
             o.ShowGiven = true;
         } else if (arg == "--format") {
             const std::string format = takeValue();
@@ -451,6 +446,38 @@ int RunDrives()
 }
 
 } // namespace
+
+bool SplitOptionValue(std::string &option, std::string &value)
+{
+    const size_t equals = option.find('=');
+    if (option.rfind("--", 0) != 0 || equals == std::string::npos)
+        return false;
+    value = option.substr(equals + 1);
+    option.resize(equals);
+    return true;
+}
+
+TCountCheck ParseCountText(const std::string &text, int &count)
+{
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
+        return TCountCheck::NotANumber;
+    const long long value = std::stoll(text);
+    if (value > 1000000000)
+        return TCountCheck::TooLarge;
+    count = static_cast<int>(value);
+    return TCountCheck::Ok;
+}
+
+std::optional<int> ShowModeByName(const std::string &name)
+{
+    if (name == "greatest")
+        return rmGreatest;
+    if (name == "oldest")
+        return rmOldest;
+    if (name == "newest")
+        return rmNewest;
+    return std::nullopt;
+}
 
 bool IsCommandLine(int argc, char **argv)
 {

@@ -17,6 +17,7 @@
 #include <unistd.h>
 #endif
 
+#include "app/CommandLine.h"
 #include "platform/Application.h"
 #include "report/DriveReport.h"
 #include "scan/diskthreadun.h"
@@ -39,18 +40,6 @@ int Usage(const std::string &message)
     return 2;
 }
 
-/// A strict decimal count as --list takes it: digits only, at most 1000000000.
-bool ParseCount(const std::string &text, int &count)
-{
-    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    const long long value = std::stoll(text);
-    if (value > 1000000000)
-        return false;
-    count = static_cast<int>(value);
-    return true;
-}
-
 } // namespace
 
 bool IsReportCommand(int argc, char **argv)
@@ -70,10 +59,8 @@ int RunReportCommand(int argc, char **argv)
         std::string arg = argv[i];
         // Options take their value as the next argument or after "=" ("--count=5").
         std::optional<std::string> inlineValue;
-        if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos) {
-            inlineValue = arg.substr(arg.find('=') + 1);
-            arg.resize(arg.find('='));
-        }
+        if (std::string text; SplitOptionValue(arg, text))
+            inlineValue = std::move(text);
         auto value = [&]() -> std::optional<std::string> {
             if (inlineValue)
                 return inlineValue;
@@ -88,18 +75,14 @@ int RunReportCommand(int argc, char **argv)
             output = *v;
         } else if (arg == "--count") {
             const auto v = value();
-            if (!v || !ParseCount(*v, count))
+            if (!v || ParseCountText(*v, count) != TCountCheck::Ok)
                 return Usage("--count needs a whole number from 0 to 1000000000, not '" + v.value_or("") + "'");
         } else if (arg == "--show") {
             const std::string m = value().value_or("");
-            if (m == "greatest")
-                mode = rmGreatest;
-            else if (m == "oldest")
-                mode = rmOldest;
-            else if (m == "newest")
-                mode = rmNewest;
-            else
+            const std::optional<int> known = ShowModeByName(m);
+            if (!known)
                 return Usage("--show takes greatest, oldest or newest, not '" + m + "'");
+            mode = *known;
         } else if (arg.rfind("--", 0) == 0) {
             return Usage("unknown option '" + arg + "'");
         } else if (havePath) {
