@@ -155,13 +155,6 @@ bool TFolderReader::Next(TDirEntry &entry)
     }
 }
 
-bool FolderHasEntries(const std::string &path, std::uint32_t attrMask)
-{
-    TFolderReader reader(path, attrMask);
-    TDirEntry entry;
-    return reader.Valid() && reader.Next(entry);
-}
-
 bool ReadFileAttributes(const std::string &path, std::uint32_t &attributes)
 {
     struct stat st;

@@ -99,13 +99,6 @@ bool TFolderReader::Next(TDirEntry &entry)
     return false;
 }
 
-bool FolderHasEntries(const std::string &path, std::uint32_t attrMask)
-{
-    TFolderReader reader(path, attrMask);
-    TDirEntry entry;
-    return reader.Valid() && reader.Next(entry);
-}
-
 bool ReadFileAttributes(const std::string &path, std::uint32_t &attributes)
 {
     const DWORD attr = GetFileAttributesA(path.c_str());
