@@ -118,17 +118,8 @@ protected:
         Tree.File("huge.img", 5 * GiB, -20 * Year);        // 1950
         Tree.File("dir/sub/four.bin", 4 * GiB + 7, 200 * Year); // 2170
         Tree.File("target/inside", 12, 55 * Year);
-        symlink((Tree.Root() + "/target").c_str(), (Tree.Root() + "/dir/link").c_str());
-        int fd = open(Tree.Root().c_str(), O_RDONLY | O_DIRECTORY);
-        const std::string segment(250, 'd');
-        for (int level = 0; level < 20; ++level) {
-            mkdirat(fd, segment.c_str(), 0755);
-            const int next = openat(fd, segment.c_str(), O_RDONLY | O_DIRECTORY);
-            close(fd);
-            fd = next;
-        }
-        TTempTree::MakeFile(fd, "deep", 3, 60 * Year);
-        close(fd);
+        Tree.FolderLink("target", "dir/link");
+        Tree.DeepFile(std::string(250, 'd'), 20, "deep", 3, 60 * Year);
     }
 
     std::vector<TFileRow> Expected(const std::string &show, size_t count)

@@ -89,5 +89,31 @@ public:
         futimens(fd, times);
         close(fd);
     }
+
+    /// Makes `link` a symbolic link to the folder `target` (both relative, written with "/").
+    void FolderLink(const std::string &target, const std::string &link) const
+    {
+        symlink((Root() + "/" + target).c_str(), (Root() + "/" + link).c_str());
+    }
+
+    /// Creates `levels` folders named `segment`, each inside the one before, below the root (opened
+    /// one inside the other, so the path may be far longer than PATH_MAX), and in the deepest the
+    /// file `name` as MakeFile makes it. Returns the file's full path.
+    std::string DeepFile(const std::string &segment, int levels, const std::string &name, std::int64_t size,
+                         std::int64_t mtime) const
+    {
+        int fd = open(Root().c_str(), O_RDONLY | O_DIRECTORY);
+        std::string path = Root();
+        for (int level = 0; level < levels; ++level) {
+            mkdirat(fd, segment.c_str(), 0755);
+            const int next = openat(fd, segment.c_str(), O_RDONLY | O_DIRECTORY);
+            close(fd);
+            fd = next;
+            path += "/" + segment;
+        }
+        MakeFile(fd, name, size, mtime);
+        close(fd);
+        return path + "/" + name;
+    }
 #endif
 };

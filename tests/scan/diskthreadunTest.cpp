@@ -173,20 +173,9 @@ TEST(TDiskThread, AwkwardTreesAndLinks)
     for (size_t i = 0; i < names.size(); ++i)
         tree.File("dir/" + names[i], static_cast<std::int64_t>(100 + i), 0);
     tree.File("target/inside", 7, 0);
-    symlink((tree.Root() + "/target").c_str(), (tree.Root() + "/dir/link-to-folder").c_str());
+    tree.FolderLink("target", "dir/link-to-folder");
     // A chain of folders whose path is far longer than PATH_MAX.
-    int fd = open(tree.Root().c_str(), O_RDONLY | O_DIRECTORY);
-    std::string deepPath = tree.Root();
-    const std::string segment(200, 'x');
-    for (int level = 0; level < 40; ++level) {
-        mkdirat(fd, segment.c_str(), 0755);
-        int next = openat(fd, segment.c_str(), O_RDONLY | O_DIRECTORY);
-        close(fd);
-        fd = next;
-        deepPath += "/" + segment;
-    }
-    TTempTree::MakeFile(fd, "deep-file", 1, 0);
-    close(fd);
+    const std::string deepFile = tree.DeepFile(std::string(200, 'x'), 40, "deep-file", 1, 0);
 
     TRun run(tree.Root(), 100, rmGreatest);
     run.Run();
@@ -197,7 +186,7 @@ TEST(TDiskThread, AwkwardTreesAndLinks)
         expected.insert(tree.Path("dir/" + name));
     expected.insert(tree.Path("target/inside")); // once: the link to its folder is not followed
     expected.insert(tree.Path("dir/link-to-folder"));
-    expected.insert(deepPath + "/deep-file");
+    expected.insert(deepFile);
     EXPECT_EQ(labels, expected);
     const TFileObject *link = nullptr;
     for (int i = 0; i < run.Series.Count(); ++i)
