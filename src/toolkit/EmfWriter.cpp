@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "toolkit/EmfFormat.h"
+#include "toolkit/QtText.h"
 
 using namespace Emf;
 
@@ -826,7 +827,7 @@ int TEmfDevice::metric(PaintDeviceMetric metric) const
 
 void WriteFileOrRaise(const std::string &fileName, const QByteArray &data)
 {
-    QSaveFile file(QString::fromUtf8(fileName.data(), static_cast<qsizetype>(fileName.size())));
+    QSaveFile file(ToQString(fileName));
     // The folder may not allow the temporary file beside the target; write in place then.
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
