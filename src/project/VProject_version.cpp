@@ -36,12 +36,6 @@ std::string IncludeTrailingSeparator(const std::string &path)
     return path + native;
 }
 
-std::string LowerCase(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 bool TryStrToFloatDot(const std::string &text, double &value)
 {
     // from_chars never looks at the locale, so "." is the separator whatever the user set.
