@@ -189,7 +189,8 @@ TEST(TTextGauge, BorderRingAndPlainAreaAndInvertedText)
             fore[p] = CountIn(image, Qt::blue, image.rect());
         }
         EXPECT_GT(fore[50], fore[0]) << kind;
-        if (kind == gkPie)
+        if (kind == gkPie) {
             EXPECT_GT(fore[100], fore[50]);
+        }
     }
 }
