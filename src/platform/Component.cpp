@@ -12,6 +12,12 @@ bool SameText(const std::string &a, const std::string &b)
            });
 }
 
+std::string LowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
 void TPersistent::Assign(const TPersistent &source)
 {
     throw EConvertError("Cannot assign a " + source.ClassName() + " to a " + ClassName());

@@ -109,3 +109,5 @@ private:
 
 /// Compares two names without regard to ASCII case (component, property, INI and registry names).
 bool SameText(const std::string &a, const std::string &b);
+/// `text` in ASCII lower case.
+std::string LowerCase(std::string text);

@@ -2,6 +2,7 @@
 #include "FormDescription.h"
 
 #include "Forms.h"
+#include "NumberText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -143,26 +144,6 @@ static std::string FloatText(double value)
     return std::string(buffer, result.ptr);
 }
 
-static bool ParseInteger(const std::string &text, std::int64_t &value)
-{
-    const char *first = text.data();
-    const char *last = text.data() + text.size();
-    if (first != last && *first == '+')
-        ++first;
-    auto result = std::from_chars(first, last, value);
-    return first != last && result.ec == std::errc() && result.ptr == last;
-}
-
-static bool ParseFloat(const std::string &text, double &value)
-{
-    const char *first = text.data();
-    const char *last = text.data() + text.size();
-    if (first != last && *first == '+')
-        ++first;
-    auto result = std::from_chars(first, last, value, std::chars_format::general);
-    return first != last && result.ec == std::errc() && result.ptr == last;
-}
-
 std::string TPropertyInfo::ToText(const TPropertyValue &value) const
 {
     switch (Kind) {
@@ -222,14 +203,14 @@ TPropertyValue TPropertyInfo::FromText(const std::string &text, const TComponent
         throw std::invalid_argument(Name + ": '" + text + "' is not a Boolean (True or False)");
     case TPropertyKind::Integer: {
         std::int64_t value = 0;
-        if (!ParseInteger(text, value))
+        if (!TryParseNumber(text, value))
             throw std::invalid_argument(Name + ": '" + text + "' is not an integer");
         CheckRange(*this, value);
         return value;
     }
     case TPropertyKind::Float: {
         double value = 0;
-        if (!ParseFloat(text, value))
+        if (!TryParseNumber(text, value))
             throw std::invalid_argument(Name + ": '" + text + "' is not a number (use \".\" as decimal separator)");
         return value;
     }
@@ -428,7 +409,7 @@ private:
             prop.Type = isFloat ? TFormNode::TProperty::TType::Float : TFormNode::TProperty::TType::Integer;
             prop.Text = number;
             double check = 0;
-            if (!ParseFloat(number, check))
+            if (!TryParseNumber(number, check))
                 FailAt(prop.ValueLine, prop.ValueColumn, "malformed number '" + number + "'");
         } else if (IsIdentStart(c)) {
             prop.Type = TFormNode::TProperty::TType::Identifier;
@@ -471,7 +452,7 @@ private:
                     Advance();
                 }
                 std::int64_t code = 0;
-                if (!ParseInteger(digits, code) || code > 255)
+                if (!TryParseNumber(digits, code) || code > 255)
                     FailAt(line, column, "character code after \"#\" must be 0 to 255");
                 value += static_cast<char>(static_cast<unsigned char>(code));
             } else {
@@ -619,7 +600,7 @@ private:
             std::int64_t value = 0;
             if (p.Type != TType::Integer)
                 wrongType("an integer");
-            if (!ParseInteger(p.Text, value) || value < info.MinValue || value > info.MaxValue)
+            if (!TryParseNumber(p.Text, value) || value < info.MinValue || value > info.MaxValue)
                 Fail(p.ValueLine, p.ValueColumn, info.Name + ": " + p.Text + " is out of range (" + std::to_string(info.MinValue)
                                                     + " to " + std::to_string(info.MaxValue) + ")");
             planned.Value = value;
@@ -627,7 +608,7 @@ private:
         }
         case TPropertyKind::Float: {
             double value = 0;
-            if ((p.Type != TType::Integer && p.Type != TType::Float) || !ParseFloat(p.Text, value))
+            if ((p.Type != TType::Integer && p.Type != TType::Float) || !TryParseNumber(p.Text, value))
                 wrongType("a number");
             planned.Value = value;
             break;

@@ -11,13 +11,6 @@ namespace {
 
 const char *const HiveSignature = "Windows Registry Editor Version 5.00";
 
-std::string Lower(std::string s)
-{
-    for (char &c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 std::string TrimBlanks(const std::string &s)
 {
     size_t b = s.find_first_not_of(" \t");
@@ -178,7 +171,7 @@ bool ParseData(const std::string &data, TRegValue &value)
         value.Type = RegTypeString;
         return true;
     }
-    std::string lower = Lower(d);
+    std::string lower = LowerCase(d);
     if (lower.rfind("dword:", 0) == 0) {
         std::string digits = d.substr(6);
         if (digits.empty() || digits.size() > 8
@@ -279,7 +272,7 @@ void TRegHive::Reindex()
         FKeys.insert(FKeys.begin(), TRegHiveKey{});
     FIndex.clear();
     for (size_t i = 0; i < FKeys.size(); ++i)
-        FIndex.emplace(Lower(FKeys[i].Path), i);
+        FIndex.emplace(LowerCase(FKeys[i].Path), i);
 }
 
 void TRegHive::Parse(const std::string &input)
@@ -302,7 +295,7 @@ void TRegHive::Parse(const std::string &input)
             line.pop_back();
         start = nl == std::string::npos ? text.size() : nl + 1;
         bool continued = !line.empty() && line.back() == '\\' && line.find('=') != std::string::npos
-            && Lower(line).find("hex") != std::string::npos;
+            && LowerCase(line).find("hex") != std::string::npos;
         current += current.empty() ? line : TrimBlanks(line);
         if (continued)
             current.pop_back();
@@ -376,13 +369,13 @@ std::string TRegHive::Text() const
 
 TRegHiveKey *TRegHive::Find(const std::string &path)
 {
-    auto it = FIndex.find(Lower(Normalize(path)));
+    auto it = FIndex.find(LowerCase(Normalize(path)));
     return it == FIndex.end() ? nullptr : &FKeys[it->second];
 }
 
 const TRegHiveKey *TRegHive::Find(const std::string &path) const
 {
-    auto it = FIndex.find(Lower(Normalize(path)));
+    auto it = FIndex.find(LowerCase(Normalize(path)));
     return it == FIndex.end() ? nullptr : &FKeys[it->second];
 }
 
@@ -395,19 +388,19 @@ TRegHiveKey &TRegHive::Create(const std::string &path)
     if (slash != std::string::npos)
         Create(p.substr(0, slash));
     FKeys.push_back(TRegHiveKey{p, {}, {}});
-    FIndex.emplace(Lower(p), FKeys.size() - 1);
+    FIndex.emplace(LowerCase(p), FKeys.size() - 1);
     return FKeys.back();
 }
 
 bool TRegHive::Delete(const std::string &path)
 {
-    std::string p = Lower(Normalize(path));
+    std::string p = LowerCase(Normalize(path));
     if (p.empty() || !FIndex.count(p))
         return false;
     std::string prefix = p + "\\";
     FKeys.erase(std::remove_if(FKeys.begin(), FKeys.end(),
                     [&](const TRegHiveKey &k) {
-                        std::string l = Lower(k.Path);
+                        std::string l = LowerCase(k.Path);
                         return l == p || l.rfind(prefix, 0) == 0;
                     }),
         FKeys.end());
@@ -417,13 +410,13 @@ bool TRegHive::Delete(const std::string &path)
 
 std::vector<std::string> TRegHive::SubKeys(const std::string &path) const
 {
-    std::string p = Lower(Normalize(path));
+    std::string p = LowerCase(Normalize(path));
     std::string prefix = p.empty() ? p : p + "\\";
     std::vector<std::string> out;
     for (const TRegHiveKey &k : FKeys) {
         if (k.Path.empty())
             continue;
-        std::string l = Lower(k.Path);
+        std::string l = LowerCase(k.Path);
         if (l.rfind(prefix, 0) == 0 && l.find('\\', prefix.size()) == std::string::npos)
             out.push_back(k.Path.substr(prefix.size()));
     }

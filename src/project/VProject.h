@@ -47,8 +47,6 @@ std::string CleanVersion(const std::string &value);
 std::string ChangeFileExt(const std::string &fileName, const std::string &ext);
 /// `path` with a trailing separator added if it has none.
 std::string IncludeTrailingSeparator(const std::string &path);
-/// `text` in ASCII lower case.
-std::string LowerCase(std::string text);
 /// `text` read as a decimal number with "." as separator whatever the locale (no blanks, no
 /// thousands separators). False when it is not one.
 bool TryStrToFloatDot(const std::string &text, double &value);

@@ -2,6 +2,7 @@
 // VProject: the source backup (TBackup).
 #include "VProject.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/DiskSpace.h"
 #include "platform/FileEnum.h"
 
@@ -77,16 +78,15 @@ struct TBackup::TManifest {
         std::ostringstream text;
         for (const auto &[name, stamp] : Files)
             text << stamp.Size << ' ' << stamp.Time << ' ' << name.size() << ' ' << name << '\n';
-        // Replace the whole file at once, so a crash never leaves half a manifest behind.
-        std::string temp = Path + ".new";
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << text.str();
-        out.close();
-        std::error_code ec;
-        if (out)
-            fs::rename(temp, Path, ec);
-        if (!out || ec)
-            fs::remove(temp, ec);
+        try {
+            // Replaced as a whole, so a crash never leaves half a manifest behind. One that cannot
+            // be written only makes the next smart backup copy more.
+            UpdateFile(Path, [&](std::string &content) {
+                content = text.str();
+                return true;
+            });
+        } catch (const EFileWriteError &) {
+        }
     }
 
     static TStamp StampOf(const fs::path &file)
@@ -192,10 +192,8 @@ void TBackup::BackupFolder(const std::string &folder, TManifest &manifest)
     for (size_t semi = masks.find(';'); semi != std::string::npos; semi = masks.find(';', start)) {
         std::string piece = masks.substr(start, semi - start);
         start = semi + 1;
-        if (Smart == 0)
-            CopyMatching(folder, piece, false, manifest);
-        else if (Smart == 1)
-            CopyMatching(folder, piece, true, manifest);
+        if (Smart == 0 || Smart == 1) // other values copy nothing
+            CopyMatching(folder, piece, Smart == 1, manifest);
     }
 }
 

@@ -2,9 +2,9 @@
 // VProject: the per-user registry object (TUserReg) over the registry store.
 #include "VProject.h"
 
+#include "platform/NumberText.h"
 #include "platform/Registry.h"
 
-#include <charconv>
 
 struct TUserReg::TImpl {
     std::shared_ptr<TRegistryStore> Store;
@@ -105,12 +105,7 @@ std::int32_t TUserReg::ReadInteger(const std::string &name, std::int32_t default
 {
     std::string text = ReadString(name, std::to_string(defaultValue));
     std::int32_t value = 0;
-    const char *first = text.data();
-    const char *last = first + text.size();
-    if (first != last && *first == '+')
-        ++first;
-    auto result = std::from_chars(first, last, value);
-    if (first == last || result.ec != std::errc() || result.ptr != last)
+    if (!TryParseNumber(text, value))
         throw EConvertError("'" + text + "' is not a valid integer value");
     return value;
 }

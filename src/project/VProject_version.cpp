@@ -2,9 +2,10 @@
 // VProject: the version resource builder (TVersionInfo) and the version-text helpers.
 #include "VProject.h"
 
+#include "platform/NumberText.h"
+
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -36,21 +37,9 @@ std::string IncludeTrailingSeparator(const std::string &path)
     return path + native;
 }
 
-std::string LowerCase(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 bool TryStrToFloatDot(const std::string &text, double &value)
 {
-    // from_chars never looks at the locale, so "." is the separator whatever the user set.
-    const char *first = text.data();
-    const char *last = first + text.size();
-    if (first != last && *first == '+')
-        ++first;
-    auto result = std::from_chars(first, last, value, std::chars_format::fixed);
-    return first != last && result.ec == std::errc() && result.ptr == last;
+    return TryParseNumber(text, value, std::chars_format::fixed);
 }
 
 // ---- TVersionInfo ---------------------------------------------------------------------------
@@ -151,10 +140,9 @@ void TVersionInfo::ParseVersion(const std::string &text, std::uint32_t &ms, std:
         size_t dot = rest.find('.');
         std::string piece = rest.substr(0, dot);
         std::int32_t value = 0;
-        auto result = std::from_chars(piece.data(), piece.data() + piece.size(), value);
         // An empty piece or one beyond the 32-bit range fails: the part stays 0 and the text is
         // not consumed, so every later part is 0 as well.
-        if (piece.empty() || result.ec != std::errc() || result.ptr != piece.data() + piece.size())
+        if (!TryParseNumber(piece, value))
             continue;
         part = static_cast<std::uint32_t>(value) & 0xFFFF;
         rest.erase(0, dot + 1);

@@ -6,13 +6,19 @@
 #include <QSignalBlocker>
 #include <QWidget>
 
-#include "toolkit/QtApplication.h"
+#include "toolkit/QtText.h"
 
 namespace {
 
-// A caption label and a control side by side, as one toolbar widget.
-QWidget *Captioned(const QString &caption, QWidget *control)
+// Adds a caption label and `control` side by side to `bar` as one toolbar widget (after a
+// separator when `beginGroup`) and returns its action. The control is named `name`; the caption
+// trimmed is the hint of the control and of the label beside it.
+QAction *AddCaptioned(QToolBar *bar, const std::string &name, const QString &caption, QWidget *control, bool beginGroup)
 {
+    if (beginGroup)
+        bar->addSeparator();
+    control->setObjectName(ToQString(name));
+    control->setToolTip(caption.trimmed());
     auto *box = new QWidget;
     auto *layout = new QHBoxLayout(box);
     layout->setContentsMargins(4, 0, 4, 0);
@@ -24,7 +30,9 @@ QWidget *Captioned(const QString &caption, QWidget *control)
     layout->addWidget(control);
     box->setToolTip(caption.trimmed());
     box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    return box;
+    QAction *action = bar->addWidget(box);
+    action->setText(caption);
+    return action;
 }
 
 } // namespace
@@ -69,14 +77,9 @@ TBarEdit::TBarEdit(TComponent *owner, const std::string &name, QToolBar *bar, co
                    bool beginGroup)
     : TBarItem(owner, name)
 {
-    if (beginGroup)
-        bar->addSeparator();
     FEditor = new QLineEdit;
-    FEditor->setObjectName(ToQString(name));
     FEditor->setFixedWidth(width);
-    FEditor->setToolTip(caption.trimmed());
-    FAction = bar->addWidget(Captioned(caption, FEditor));
-    FAction->setText(caption);
+    FAction = AddCaptioned(bar, name, caption, FEditor, beginGroup);
 }
 
 std::string TBarEdit::Text() const
@@ -94,16 +97,11 @@ TBarCombo::TBarCombo(TComponent *owner, const std::string &name, QToolBar *bar, 
                      const QStringList &items, bool beginGroup)
     : TBarItem(owner, name)
 {
-    if (beginGroup)
-        bar->addSeparator();
     FCombo = new QComboBox;
-    FCombo->setObjectName(ToQString(name));
     FCombo->setEditable(false);
     FCombo->addItems(items);
     FCombo->setMinimumWidth(width);
-    FCombo->setToolTip(caption.trimmed());
-    FAction = bar->addWidget(Captioned(caption, FCombo));
-    FAction->setText(caption);
+    FAction = AddCaptioned(bar, name, caption, FCombo, beginGroup);
     QObject::connect(FCombo, &QComboBox::currentIndexChanged, FCombo, [this](int) {
         if (FOnChange)
             FOnChange();

@@ -466,12 +466,6 @@ void TChart::paintEvent(QPaintEvent *)
     Draw(p, ScreenLayout());
 }
 
-void TChart::resizeEvent(QResizeEvent *event)
-{
-    FScreenLayout.reset();
-    QWidget::resizeEvent(event);
-}
-
 int TChart::BarAt(const QPoint &pos) const
 {
     const auto &l = ScreenLayout();

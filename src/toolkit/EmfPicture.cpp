@@ -13,6 +13,7 @@
 #include <variant>
 
 #include "toolkit/EmfFormat.h"
+#include "toolkit/QtText.h"
 
 using namespace Emf;
 
@@ -77,7 +78,7 @@ TEmfPicture::TEmfPicture(const QByteArray &data)
 
 TEmfPicture TEmfPicture::FromFile(const std::string &fileName)
 {
-    QFile file(QString::fromUtf8(fileName.data(), static_cast<qsizetype>(fileName.size())));
+    QFile file(ToQString(fileName));
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("cannot read " + fileName);
     try {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "toolkit/EmfFormat.h"
+#include "toolkit/QtText.h"
 
 using namespace Emf;
 
@@ -133,6 +134,17 @@ QColor RepresentativeColor(const QBrush &brush)
     return brush.color();
 }
 
+/// The end-of-file record: no palette entries, the (absent) palette at offset 16, and the size of
+/// this record repeated at its end.
+QByteArray EofRecord()
+{
+    TRecord eof(EMR_EOF);
+    eof.U32(0);
+    eof.U32(16);
+    eof.U32(20);
+    return eof.Finish();
+}
+
 } // namespace
 
 /// The engine behind TEmfDevice. Every primitive arrives in the painter's coordinates and is mapped
@@ -162,11 +174,7 @@ public:
     QByteArray Data() const;
 
 private:
-    void Emit(TRecord &record)
-    {
-        FRecords.append(record.Finish());
-        ++FRecordCount;
-    }
+    void Emit(TRecord &record) { FRecords.append(record.Finish()); }
     void EmitSimple(std::uint32_t type, std::initializer_list<std::int32_t> values)
     {
         TRecord r(type);
@@ -198,7 +206,6 @@ private:
 
     QSize FSize;
     QList<QByteArray> FRecords;
-    std::uint32_t FRecordCount = 0;
     // Handles: pens use 1/2, brushes 3/4, fonts 5/6, alternating so the old one can be deleted after
     // the new one is selected.
     std::uint32_t FPen = BLACK_PEN, FBrush = WHITE_BRUSH, FFont = 0;
@@ -211,9 +218,7 @@ private:
 bool TEmfPaintEngine::begin(QPaintDevice *)
 {
     FRecords.clear();
-    FRecordCount = 0;
     FRecords.append(QByteArray()); // the header, written by Data()
-    ++FRecordCount;
     EmitSimple(EMR_SETMAPMODE, {static_cast<std::int32_t>(MM_ANISOTROPIC)});
     EmitSimple(EMR_SETWINDOWORGEX, {0, 0});
     EmitSimple(EMR_SETWINDOWEXTEX, {FSize.width() * TEmfDevice::Scale, FSize.height() * TEmfDevice::Scale});
@@ -249,11 +254,7 @@ bool TEmfPaintEngine::end()
     FPen = NULL_PEN;
     FBrush = NULL_BRUSH;
     FFont = 0;
-    TRecord eof(EMR_EOF);
-    eof.U32(0); // palette entries
-    eof.U32(16); // offset of the (absent) palette
-    eof.U32(20); // size of this record, repeated at its end
-    Emit(eof);
+    FRecords.append(EofRecord());
     setActive(false);
     return true;
 }
@@ -271,7 +272,7 @@ QByteArray TEmfPaintEngine::Data() const
     header.U32(0x10000); // version
     const qsizetype bytesAt = header.Size();
     header.U32(0); // file size, patched below
-    header.U32(FRecordCount == 0 ? 2 : FRecordCount);
+    header.U32(FRecords.isEmpty() ? 2 : static_cast<std::uint32_t>(FRecords.size()));
     header.U16(7); // handles: 0 is reserved, ours are 1..6
     header.U16(0);
     header.U32(static_cast<std::uint32_t>(description.size()));
@@ -290,12 +291,8 @@ QByteArray TEmfPaintEngine::Data() const
     for (QChar c : description)
         header.U16(c.unicode());
     QByteArray out = header.Finish();
-    if (FRecordCount == 0) { // never painted: header and end-of-file only
-        TRecord eof(EMR_EOF);
-        eof.U32(0);
-        eof.U32(16);
-        eof.U32(20);
-        out += eof.Finish();
+    if (FRecords.isEmpty()) { // never painted: header and end-of-file only
+        out += EofRecord();
     } else {
         for (qsizetype i = 1; i < FRecords.size(); ++i)
             out += FRecords[i];
@@ -830,7 +827,7 @@ int TEmfDevice::metric(PaintDeviceMetric metric) const
 
 void WriteFileOrRaise(const std::string &fileName, const QByteArray &data)
 {
-    QSaveFile file(QString::fromUtf8(fileName.data(), static_cast<qsizetype>(fileName.size())));
+    QSaveFile file(ToQString(fileName));
     // The folder may not allow the temporary file beside the target; write in place then.
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())

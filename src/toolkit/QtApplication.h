@@ -7,6 +7,7 @@
 #include <QObject>
 
 #include "platform/Application.h"
+#include "toolkit/QtText.h"
 
 #include <atomic>
 #include <string>
@@ -67,14 +68,3 @@ public:
 private:
     TQtApplicationServices FServices;
 };
-
-/// Text conversions at the boundary: our texts are UTF-8 bytes; file names that are not valid
-/// UTF-8 are shown with replacement characters but never changed on disk.
-inline QString ToQString(const std::string &s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-inline std::string FromQString(const QString &s)
-{
-    return s.toStdString();
-}

@@ -15,15 +15,11 @@
 #include <stdexcept>
 
 #include "toolkit/EmfWriter.h"
+#include "toolkit/QtText.h"
 #include "toolkit/ReportPreview.h"
 #include "toolkit/RtfWriter.h"
 
 namespace {
-
-QString FromUtf8(const std::string &s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 /// `size` fitted into `frame` keeping its aspect ratio, centred.
 QRectF FitCentred(const QSizeF &size, const QRectF &frame)
@@ -34,11 +30,17 @@ QRectF FitCentred(const QSizeF &size, const QRectF &frame)
     return QRectF(frame.center() - QPointF(fitted.width() / 2, fitted.height() / 2), fitted);
 }
 
+/// The paper of `page` without margins: the page draws its own.
+QPageLayout FullPageLayout(const TPreparedPage &page)
+{
+    return QPageLayout(QPageSize(page.Paper), page.Orientation, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
 } // namespace
 
 void TReportPicture::LoadFromFile(const std::string &fileName)
 {
-    QFile file(FromUtf8(fileName));
+    QFile file(ToQString(fileName));
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("Datei " + fileName + " kann nicht geöffnet werden");
     const QByteArray data = file.readAll();
@@ -71,6 +73,14 @@ QRectF TPreparedItem::PictureRect() const
     return FitCentred(QSizeF(PixelSize()), Bounds);
 }
 
+void TPreparedItem::DrawPicture(QPainter &painter, const QRectF &target) const
+{
+    if (!Emf.IsEmpty())
+        Emf.Play(painter, target);
+    else if (!Image.isNull())
+        painter.drawImage(target, Image);
+}
+
 QSizeF TPreparedPage::PaperSize() const
 {
     const QSizeF portrait = QPageSize(Paper).size(QPageSize::Millimeter);
@@ -98,11 +108,7 @@ void TPreparedPage::Render(QPainter &painter, const QRectF &paperRect) const
     auto hundredths = [](const QRectF &r) { return QRectF(r.x() * 100, r.y() * 100, r.width() * 100, r.height() * 100); };
     for (const TPreparedItem &item : Items) {
         if (item.IsPicture) {
-            const QRectF target = hundredths(item.PictureRect());
-            if (!item.Emf.IsEmpty())
-                item.Emf.Play(painter, target);
-            else if (!item.Image.isNull())
-                painter.drawImage(target, item.Image);
+            item.DrawPicture(painter, hundredths(item.PictureRect()));
             continue;
         }
         QFont font = item.Font;
@@ -283,7 +289,7 @@ void TReport::ExportPdf(const std::string &fileName) const
 {
     if (!FPrepared)
         throw std::runtime_error("Nothing prepared to export");
-    const QString name = FromUtf8(fileName);
+    const QString name = ToQString(fileName);
     {
         QFile probe(name); // QPdfWriter opens the file only when painting starts and says nothing why
         if (!probe.open(QIODevice::WriteOnly))
@@ -293,8 +299,7 @@ void TReport::ExportPdf(const std::string &fileName) const
     writer.setCreator(QStringLiteral("Vorlant"));
     writer.setTitle(FPrepared->Items.empty() ? QString() : FPrepared->Items.front().Text);
     writer.setResolution(1200);
-    writer.setPageLayout(QPageLayout(QPageSize(FPrepared->Paper), FPrepared->Orientation, QMarginsF(0, 0, 0, 0),
-                                     QPageLayout::Millimeter));
+    writer.setPageLayout(FullPageLayout(*FPrepared));
     QPainter painter;
     if (!painter.begin(&writer))
         throw std::runtime_error("Datei " + fileName + " kann nicht erstellt werden");
@@ -314,8 +319,7 @@ void TReport::ConfigurePrinter(QPrinter &printer) const
 {
     if (!FPrepared)
         return;
-    printer.setPageLayout(QPageLayout(QPageSize(FPrepared->Paper), FPrepared->Orientation, QMarginsF(0, 0, 0, 0),
-                                      QPageLayout::Millimeter));
+    printer.setPageLayout(FullPageLayout(*FPrepared));
     printer.setFullPage(true);
 }
 

@@ -123,6 +123,8 @@ struct TPreparedItem {
     /// For pictures: the frame part the picture fills (aspect kept, centred), same units as Bounds.
     QRectF PictureRect() const;
     QSize PixelSize() const;
+    /// Draws the picture into `target`: the metafile when there is one, else the image.
+    void DrawPicture(QPainter &painter, const QRectF &target) const;
 };
 
 struct TPreparedPage {

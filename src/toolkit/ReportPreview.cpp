@@ -20,6 +20,17 @@
 
 #include "toolkit/ReportEngine.h"
 
+namespace {
+
+/// The paper of the prepared page in millimetres; A4 upright while nothing is prepared.
+QSizeF PaperOf(const TReport &report)
+{
+    const TPreparedPage *page = report.Prepared();
+    return page ? page->PaperSize() : QSizeF(210, 297);
+}
+
+} // namespace
+
 /// The page on grey: white paper with a thin frame, drawn by the prepared page itself.
 class TPageView : public QWidget
 {
@@ -32,8 +43,7 @@ public:
     }
     void SetPixelsPerMm(double ppm)
     {
-        const TPreparedPage *page = FReport.Prepared();
-        const QSizeF paper = page ? page->PaperSize() : QSizeF(210, 297);
+        const QSizeF paper = PaperOf(FReport);
         setFixedSize(QSize(static_cast<int>(std::lround(paper.width() * ppm)) + 2 * Border,
                            static_cast<int>(std::lround(paper.height() * ppm)) + 2 * Border));
         update();
@@ -124,8 +134,7 @@ void TReportPreview::SetZoom(double factor)
 
 double TReportPreview::PixelsPerMm() const
 {
-    const TPreparedPage *page = FReport.Prepared();
-    const QSizeF paper = page ? page->PaperSize() : QSizeF(210, 297);
+    const QSizeF paper = PaperOf(FReport);
     const QSize room = FScroll->viewport()->size() - QSize(2 * TPageView::Border, 2 * TPageView::Border);
     // The vertical scroll bar appears at page width; leave it its room so no horizontal one follows.
     const int scrollBar = FScroll->verticalScrollBar()->sizeHint().width();

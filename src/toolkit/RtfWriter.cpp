@@ -123,10 +123,7 @@ QByteArray RtfDocument(const TPreparedPage &page)
             {
                 QPainter p(&png);
                 p.setRenderHint(QPainter::Antialiasing);
-                if (!item->Emf.IsEmpty())
-                    item->Emf.Play(p, QRectF(png.rect()));
-                else
-                    p.drawImage(QRectF(png.rect()), item->Image);
+                item->DrawPicture(p, QRectF(png.rect()));
             }
             QByteArray pngData;
             QBuffer buffer(&pngData);

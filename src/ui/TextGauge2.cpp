@@ -26,18 +26,12 @@ void Fill(QPainter &p, int left, int top, int right, int bottom, const QColor &c
         p.fillRect(QRect(left, top, right - left, bottom - top), colour);
 }
 
-// An off-screen image of the template's size, made like the original control's blit bitmaps:
-// filled with the window-frame colour first (the caller then clears it).
-QImage MakeLike(const QImage &templ)
+// An off-screen image of `size`, all black (the system colour of window frames).
+QImage BlackImage(QSize size)
 {
-    QImage image(templ.size(), QImage::Format_RGB32);
-    image.fill(QColor(Qt::black)); // the system colour of window frames
-    return image;
-}
-
-void ClearToBlack(QImage &image)
-{
+    QImage image(size, QImage::Format_RGB32);
     image.fill(QColor(Qt::black));
+    return image;
 }
 
 // dest := dest xor source, pixel by pixel.
@@ -183,8 +177,7 @@ VORLANT_GAUGE_SETTER(Color, const QColor &)
 
 QImage TTextGauge::PaintImage() const
 {
-    QImage image(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
-    ClearToBlack(image);
+    QImage image = BlackImage(QSize(std::max(width(), 1), std::max(height(), 1)));
     int L = 0, T = 0, R = width(), B = height();
     if (FBorderStyle == bsSingle) {
         ++L;
@@ -192,10 +185,8 @@ QImage TTextGauge::PaintImage() const
         --R;
         --B;
     }
-    QImage overlay = MakeLike(image);
-    ClearToBlack(overlay);
     {
-        QPainter p(&overlay);
+        QPainter p(&image);
         p.setRenderHint(QPainter::Antialiasing, false);
         const int single = FBorderStyle == bsSingle ? 1 : 0;
         switch (FKind) {
@@ -248,7 +239,6 @@ QImage TTextGauge::PaintImage() const
         }
         }
     }
-    XorOnto(image, overlay);
     if (FShowText)
         PaintText(image, L, T, R, B);
     return image;
@@ -256,8 +246,7 @@ QImage TTextGauge::PaintImage() const
 
 void TTextGauge::PaintText(QImage &image, int left, int top, int right, int bottom) const
 {
-    QImage text = MakeLike(image);
-    ClearToBlack(text);
+    QImage text = BlackImage(image.size());
     QString s = FCaption.empty() ? QString::number(CurrentPercent()) + QLatin1Char('%') : ToQString(FCaption);
     QFont f = font();
     f.setStyleStrategy(QFont::NoAntialias); // exact inversion: text pixels are all or nothing

@@ -13,8 +13,8 @@ QWidget *WidgetOf(TComponent *owner)
     return dynamic_cast<QWidget *>(owner);
 }
 
-// Splits a text into lines as a string list reads it: CR LF, LF or a lone CR end a line; the
-// last line needs no break.
+} // namespace
+
 std::vector<std::string> SplitLines(const std::string &text)
 {
     std::vector<std::string> lines;
@@ -34,8 +34,6 @@ std::vector<std::string> SplitLines(const std::string &text)
         lines.push_back(line);
     return lines;
 }
-
-} // namespace
 
 TListauswahldlg::TListauswahldlg(TComponent *owner)
     : TQtForm<QDialog>(WidgetOf(owner), owner)

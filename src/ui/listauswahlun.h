@@ -11,6 +11,11 @@
 #include "toolkit/QtForm.h"
 
 #include <string>
+#include <vector>
+
+/// Splits a text into lines as a string list reads it: CR LF, LF or a lone CR end a line; the
+/// last line needs no break.
+std::vector<std::string> SplitLines(const std::string &text);
 
 /// The selection dialog ("Auswahl"): a check list on the left, the buttons "Ok", "Abbrechen" and
 /// "Hilfe" on a panel on the right. It knows nothing of drives; it works on any lines.

@@ -211,7 +211,6 @@ void TVorlantMainform::FormDestroy()
         t->stop();
     ClearScans();
     FAllDrives.clear();
-    FPickedDrives.clear();
     FreeInfoform(); // never left behind for the end of the process, after the application is gone
 }
 
@@ -224,7 +223,6 @@ void TVorlantMainform::starttimerTimer()
 
 void TVorlantMainform::brnreadNewClick()
 {
-    ClearScans();
     if (!SelectDrives())
         brnreadNew->SetEnabled(true);
 }
@@ -248,14 +246,8 @@ bool TVorlantMainform::SelectDrives()
     std::string picked = TListauswahldlg::SelectFromList(this, lines, "\r\n");
     if (picked.empty())
         return false;
-    size_t start = 0;
-    while (start <= picked.size()) {
-        size_t end = picked.find("\r\n", start);
-        if (end == std::string::npos)
-            end = picked.size();
-        FPickedDrives.push_back({picked.substr(start, end - start), nullptr});
-        start = end + 2;
-    }
+    for (auto &drive : SplitLines(picked))
+        FPickedDrives.push_back({std::move(drive), nullptr});
     Timer1->start();
     return true;
 }

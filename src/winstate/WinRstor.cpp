@@ -521,7 +521,7 @@ void TWinRestorer::SaveComponents()
     try {
         if (TForm *form = ValueForm()) {
             for (TComponent *c : Bridge()->ValueComponents(*form)) {
-                if (!c || (FAutoCheckBox && (c == FAutoCheckBox || FAutoCheckBox->SameControl(c))))
+                if (!c || (FAutoCheckBox && FAutoCheckBox->SameControl(c)))
                     continue; // the start-up box's state lives in the start-up registration
                 SaveComponent(c, form);
             }
@@ -541,7 +541,7 @@ void TWinRestorer::RestoreComponents()
         return;
     if (TForm *form = ValueForm()) {
         for (TComponent *c : Bridge()->ValueComponents(*form)) {
-            if (!c || (FAutoCheckBox && (c == FAutoCheckBox || FAutoCheckBox->SameControl(c))))
+            if (!c || (FAutoCheckBox && FAutoCheckBox->SameControl(c)))
                 continue;
             ReadComponent(c, form);
         }
@@ -693,7 +693,7 @@ void TWinRestorer::Loaded()
     case SLocalDir:
         if (!exe.empty()) {
             std::string folder = ExtractFilePath(exe);
-            if (folder.empty() || LastDelimiter(folder) != folder.size() - 1)
+            if (folder.empty())
                 folder += PathDelim;
             FFileName = folder + iniName;
         }

@@ -249,11 +249,10 @@ TEST(TVersionInfo, ParseVersion)
         {"2..5", 0x00020000, 0},
         {"1.70000", 0x00011170, 0},
         {"1.2.3.4.5", 0x00010002, 0x00030004},
-        {"v1.x2", 0x0001000C, 0} /* only digits and points count: "1.2" */,
+        {"v1.x2", 0x00010002, 0} /* only digits and points count: "1.2" */,
         {"99999999999.1", 0, 0},
         {"", 0, 0},
     };
-    cases[5].Ms = 0x00010002;
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.Text);
         std::uint32_t ms = 1, ls = 1;

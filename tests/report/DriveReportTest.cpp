@@ -11,6 +11,7 @@
 #include "platform/Application.h"
 #include "report/DriveReport.h"
 #include "scan/filefunction.h"
+#include "toolkit/EmfFormat.h"
 #include "toolkit/EmfPicture.h"
 #include "toolkit/ReportEngine.h"
 
@@ -30,7 +31,7 @@ int Polygons(const TEmfPicture &pic)
 {
     int n = 0;
     for (const auto &r : pic.Records())
-        n += r.Type == 8; // EMR_POLYPOLYGON
+        n += r.Type == Emf::EMR_POLYPOLYGON;
     return n;
 }
 

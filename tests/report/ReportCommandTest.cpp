@@ -2,47 +2,22 @@
 // `vorlant --report`: the real program scans a generated tree and writes the one-page report.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "RtfTestReader.h"
 #include "EmfTestTexts.h"
+#include "TestTools.h"
 #include "toolkit/EmfPicture.h"
 
 namespace {
 
-struct TResult {
-    int Code = -1;
-    QString Out, Err;
-};
-
-TResult RunProgram(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    TResult r;
-    if (!p.waitForFinished(120000))
-        return r;
-    r.Code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.Out = QString::fromUtf8(p.readAllStandardOutput());
-    r.Err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
+using TResult = TProgramResult;
 
 TResult Vorlant(const QStringList &args)
 {
     return RunProgram(QStringLiteral(VORLANT_EXE), args);
-}
-
-void MakeFile(const QString &path, qint64 size)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(f.resize(size));
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include "QtWait.h"
 #include "scan/filefunction.h"
 #include "EmfTestTexts.h"
+#include "TestTools.h"
 #include "toolkit/EmfPicture.h"
 #include "toolkit/ReportPreview.h"
 #include "ui/Chartformun.h"
@@ -58,14 +59,6 @@ struct TModalWatch {
     }
 };
 
-void WriteFile(const QString &path, qint64 size)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(f.resize(size));
-}
-
 class MainformReport : public ::testing::Test
 {
 protected:
@@ -74,9 +67,9 @@ protected:
         C = FDir.filePath(QStringLiteral("c"));
         D = FDir.filePath(QStringLiteral("d"));
         for (int i = 0; i < 5; ++i)
-            WriteFile(C + QStringLiteral("/c%1.bin").arg(i), 1000 + i);
+            MakeFile(C + QStringLiteral("/c%1.bin").arg(i), 1000 + i);
         for (int i = 0; i < 5; ++i)
-            WriteFile(D + QStringLiteral("/sub/d%1.bin").arg(i), 2000 + i);
+            MakeFile(D + QStringLiteral("/sub/d%1.bin").arg(i), 2000 + i);
     }
     void TearDown() override
     {
@@ -173,7 +166,7 @@ TEST_F(MainformReport, ReRankChangesTheNextPicture)
 TEST_F(MainformReport, UnwritableFolderShowsTheErrorReportAndNoPreview)
 {
     TModalWatch watch;
-    WriteFile(FDir.filePath(QStringLiteral("plain")), 1);
+    MakeFile(FDir.filePath(QStringLiteral("plain")), 1);
     // Below a regular file no folder can exist, whoever runs the test (root too).
     SetReportFolder(FDir.filePath(QStringLiteral("plain")).toStdString() + PathDelim);
     auto form = Scanned();

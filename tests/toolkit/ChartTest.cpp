@@ -120,9 +120,12 @@ TEST(TChart, EmptySeriesAndTinyTargetsPaintWithoutFault)
     chart.SetStatusText("Scanning: 12 files");
     for (QSize size : {QSize(1, 1), QSize(50, 20), QSize(640, 480)})
         EXPECT_EQ(chart.RenderImage(size).size(), size);
+    EXPECT_EQ(CountColour(chart.RenderImage({640, 480}), TChart::PaletteColor(0)), 0); // no bar, no swatch
     Fill(chart, 21);
     chart.Series().LeftAxis().SetMinMax(0, 0); // an empty drive's re-rank widens to 1e-10
-    EXPECT_EQ(chart.RenderImage({320, 200}).size(), QSize(320, 200));
+    const QImage filled = chart.RenderImage({320, 200});
+    EXPECT_EQ(filled.size(), QSize(320, 200));
+    EXPECT_GT(CountColour(filled, TChart::PaletteColor(0)), 0);
 }
 
 TEST(TFormPanel, HostsAFormFillingItAndReleasesIt)

@@ -9,7 +9,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QTemporaryDir>
@@ -21,22 +20,13 @@
 #include <cstdlib>
 
 #include "RtfTestReader.h"
+#include "TestTools.h"
 #include "toolkit/EmfWriter.h"
 #include "toolkit/ReportEngine.h"
 #include "toolkit/ReportPreview.h"
 #include "toolkit/RtfWriter.h"
 
 namespace {
-
-/// Output of a poppler tool, or an empty string when it failed.
-QString RunTool(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 /// An EMF of `size` with a red and a blue half, saved to `file`.
 void WriteEmf(const QString &file, QSize size)

@@ -5,6 +5,8 @@
 #include <QPaintEvent>
 #include <QTest>
 
+#include <map>
+
 #include "ui/TextGauge2.h"
 
 namespace {
@@ -175,11 +177,20 @@ TEST(TTextGauge, BorderRingAndPlainAreaAndInvertedText)
     EXPECT_GT(CountIn(text, QColor(Qt::black), text.rect()), 0);
     g->SetCaption("Copying");
     EXPECT_NE(g->PaintImage(), text);
-    // Pies and needles paint without fault at every edge percent.
-    for (auto kind : {gkPie, gkNeedle})
+    // Pies and needles paint without fault at every edge percent; the share shows in ForeColor.
+    g->SetShowText(false);
+    for (auto kind : {gkPie, gkNeedle}) {
+        std::map<int, int> fore;
         for (int p : {0, 1, 50, 99, 100}) {
             g->SetKind(kind);
             g->SetProgress(p);
-            EXPECT_EQ(g->PaintImage().size(), QSize(120, 30));
+            const QImage image = g->PaintImage();
+            EXPECT_EQ(image.size(), QSize(120, 30));
+            fore[p] = CountIn(image, Qt::blue, image.rect());
         }
+        EXPECT_GT(fore[50], fore[0]) << kind;
+        if (kind == gkPie) {
+            EXPECT_GT(fore[100], fore[50]);
+        }
+    }
 }
